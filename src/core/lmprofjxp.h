@@ -1,0 +1,176 @@
+// The printer profile session: one printer, its default DEVMODE, its cached profile list and
+// the one profile file that may be open. The operations of the profile file, the print
+// settings engine and the profile store are members of this class and live in the folders of
+// those subsystems.
+#pragma once
+#include <windows.h>
+
+#include <winspool.h>
+
+#include <memory>
+
+constexpr DWORD JXP_HEADER_SIZE = 144;
+constexpr DWORD JXP_ENTRY_SIZE = 700;
+constexpr DWORD PRINTER_NAME_CHARS = 260;
+constexpr DWORD MODEL_CELL = 128;
+constexpr DWORD PROFILE_NAME_CELL = 32;
+constexpr DWORD DESCRIPTION_CELL = 512;
+constexpr DWORD FILE_NAME_CELL = 260;
+
+// Mode bits of OpenJxpFile.
+constexpr DWORD JXP_OPEN_WRITE = 1;
+constexpr DWORD JXP_OPEN_READ = 2;
+constexpr DWORD JXP_OPEN_REPLACE = 4;
+
+// Size taken for the default DEVMODE when neither the store nor the driver answers.
+constexpr DWORD DEFAULT_DEVMODE_FALLBACK_SIZE = 2268;
+constexpr int DEFAULT_DEVMODE_SIZE_ATTEMPTS = 5;
+constexpr DWORD DEFAULT_DEVMODE_RETRY_MS = 1000;
+
+// Language code kept from the user's language identifier, and the ANSI code page for it.
+struct LANGUAGECODE {
+    DWORD dwLangId;     // identifier after the Chinese replacements
+    DWORD dwLanguage;   // low byte of dwLangId
+    UINT uCodePage;
+};
+// Reads the user's default language identifier and derives the language code; the text read
+// is upper-cased in place and handed back for the trace.
+LANGUAGECODE ReadUserLanguage(char (&szLocale)[10]);
+// The parse and the table, separately, for callers that already hold the text.
+DWORD ParseHexLanguageId(char* pszText);
+LANGUAGECODE LanguageCodeFromId(DWORD dwLangId);
+
+// Reads the version with one retry, as every entry point does.
+bool ReadWindowsVersion(OSVERSIONINFOA* pvi);
+
+struct ProfileRecord;
+struct ProfileValueEntry;
+
+class LMPROFJXP {
+public:
+    // pPrinterName is ANSI text on Windows 9x and wide text on Windows NT.
+    LMPROFJXP(HWND hWnd, const void* pPrinterName, HANDLE hPrinter);
+    ~LMPROFJXP();
+    LMPROFJXP(const LMPROFJXP&) = delete;
+    LMPROFJXP& operator=(const LMPROFJXP&) = delete;
+
+    // False when construction stopped early (the version could not be read, or a buffer could
+    // not be had): such a session is destroyed, never used.
+    bool IsComplete() const { return m_bComplete; }
+
+    // Session and printer.
+    void GetPrinterModel();
+
+    // Profile file container.
+    bool OpenJxpFile(const void* pFileName, DWORD dwMode);
+    BOOL CloseJxpFile();
+    DWORD WriteProfileEntry(const BYTE* pEntry);
+    DWORD WriteRegValueRecord(const char* pszValueName, DWORD dwType, const BYTE* pData, DWORD cbData);
+    DWORD WriteSetupRecord(const char* pszValueName, DWORD dwType, const BYTE* pData, DWORD cbData);
+    DWORD AddDWORD(DWORD dwId, DWORD dwValue, BYTE* pDest);
+    DWORD AddBuffer(DWORD dwId, const BYTE* pSource, DWORD cbSource, BYTE* pDest);
+    bool BuffersDiffer(const BYTE* p1, const BYTE* p2, DWORD cb);
+    bool FindProfileInFile(const char* pszProfile, int nSkipSections);
+    DWORD ReadJxpData(void* pDest, DWORD cb);
+
+    // Listing.
+    DWORD GetJxpList(const void* pFolder, char (*pFileCells)[FILE_NAME_CELL], DWORD nCells);
+    DWORD GetProfileDataFromJXP(char (*pNames)[PROFILE_NAME_CELL], char (*pDescriptions)[DESCRIPTION_CELL],
+                                char (*pModels)[MODEL_CELL], DWORD nCells);
+    bool GetJxpHeader(BYTE* pDest);
+    const ProfileRecord* GetProfileDataModel(const char* pszProfile);
+
+    // Export and import.
+    DWORD ExportProfilesToJXP(const char* pszLabel, char (*pNames)[PROFILE_NAME_CELL], DWORD nCells);
+    DWORD SaveProfileToJXP(const char* pszProfile);
+    DWORD ImportProfilesFromJXP(const void* pFilePath, char (*pNames)[PROFILE_NAME_CELL], DWORD nCells,
+                                BOOL bAsDefault);
+    DWORD LoadProfileFromJXP(const char* pszProfile, BOOL bAsDefault);
+    DWORD ApplyRegistryValues(const char* pszProfile, int nRegNum);
+
+    // Print settings engine.
+    BYTE* GetPlugInAddr(DEVMODEW* pDevMode, WORD wId);
+    DWORD SaveProfileDevmodeToJxp(DEVMODEW* pDevMode);
+    DWORD MakeDevModeDwordData(DEVMODEW* pDevMode, BYTE* pOut, DWORD cbCapacity);
+    DWORD MakeDevModeBufferData(DEVMODEW* pDevMode, BYTE* pOut, DWORD cbCapacity);
+    DWORD LoadProfileDevModeFromJxp(const char* pszProfile, DEVMODEW* pOut);
+    DWORD CopyProfileToDevMode(DEVMODEW* pDevMode, const BYTE* pDwordData, const BYTE* pBufferData);
+    void RestoreDevMode(DEVMODEW* pDevMode);
+    void RestorePrintSize(DEVMODEW* pDevMode);
+    void RestoreOutputBin(DEVMODEW* pDevMode);
+    DWORD ApplyDevMode2Printer(DEVMODEW* pProfileDevMode);
+    DWORD MergeDevModeW(DEVMODEW* pCurrent, const DEVMODEW* pProfile);
+    DWORD MergeDevModeA(DEVMODEA* pCurrent, const DEVMODEW* pProfile);
+    DWORD SetDevModeW(HANDLE hPrinter, DEVMODEW* pDevMode);
+    DWORD SetDevModeA(HANDLE hPrinter, DEVMODEA* pDevMode);
+
+    // Default DEVMODE.
+    DWORD GetDefaultDevModeSize();
+    DWORD GetDefaultDevModeSizeRetry();
+    DWORD GetDefaultDevMode(BYTE* pOut);
+    BYTE* GetProfileDevModeFromReg(const char* pszProfile);
+
+    // Printer data access.
+    DWORD GetRegValueSize(const char* pszKey, const char* pszValue);
+    DWORD GetRegValue(const char* pszKey, const char* pszValue, BYTE* pBuffer, DWORD cbBuffer);
+    bool SetRegValue(const char* pszKey, const char* pszValue, const BYTE* pData, DWORD cbData, DWORD dwType);
+
+    // Profile slots.
+    void AddProfileToModel(const char* pszName, const char* pszDescription, DWORD dwProfileParam1,
+                           DWORD dwProfileParam2, DWORD dwRegNum);
+    DWORD GetAvailableRegNum();
+    DWORD GetProfRegNum(const char* pszProfile);
+    int GetProfileDataFromModel(char (*pNames)[PROFILE_NAME_CELL], char (*pDescriptions)[DESCRIPTION_CELL],
+                                void* pIgnored);
+
+    // Profile value packs.
+    void SaveProfileRegValue(const char* pszProfile, int nRegNum, const char* pszValue, const BYTE* pData,
+                             DWORD cbData, DWORD dwType);
+    DWORD LoadProfileRegValue(const char* pszProfile, int nRegNum, const char* pszValue, BYTE* pBuffer,
+                              DWORD* pcbOut, DWORD* pdwType);
+    DWORD EnumProfileRegValue(const char* pszProfile, int nRegNum, char (*pNames)[PRINTER_NAME_CHARS],
+                              DWORD* pSizes, DWORD nCapacity);
+    DWORD GetProfileRegValue(const char* pszProfile, const char* pszValue, BYTE* pBuffer, DWORD* pcbOut,
+                             DWORD* pdwType);
+    DWORD GetProfileRegValueSize(const char* pszProfile, const char* pszValue);
+    void ReplaceInvalidChar4Filename(char* pszPath);
+    bool RemoveRegValue(HKEY hRoot, const wchar_t* pwszKey, const wchar_t* pwszValue);
+
+    // Fields, in the order of the session's description.
+    HWND m_hWnd;
+    DWORD m_dwLanguage;
+    bool m_bAnsi;
+    bool m_bClient;
+    HANDLE m_hPrinter;
+    bool m_bOwnPrinter;
+    wchar_t m_wszPrinterName[PRINTER_NAME_CHARS];
+    char m_tszPrinterName[PRINTER_NAME_CHARS];
+    char m_szModel[PRINTER_NAME_CHARS];
+    char m_szDriverDir[PRINTER_NAME_CHARS];
+    HANDLE m_hJxpFile;
+    std::unique_ptr<BYTE[]> m_JxpHead;
+    DWORD m_dwOpenMode;
+    WORD m_wDefaultDevModeLoads;
+    DWORD m_dwDefaultDevModeSize;
+    std::unique_ptr<BYTE[]> m_pDefaultDevMode;
+    std::unique_ptr<BYTE[]> m_pProfileData;       // profile list cache
+    std::unique_ptr<BYTE[]> m_pProfileEntry;
+    int m_nProfileData;                            // records in the profile list cache
+    DWORD m_dwProfileOffset;
+    bool m_bImportSetup;
+
+private:
+    // Opens the printer by the session's name in the session's mode; pDefaults may be null.
+    HANDLE OpenPrinterByName(DWORD dwDesiredAccess, bool bWithDefaults) const;
+    void FindDriverDirectory();
+    bool m_bComplete;
+};
+
+// The exchange interface's process-wide state.
+extern LMPROFJXP* g_pCurrentSession;
+extern bool g_bWin9x;
+extern UINT g_uCodePage;
+extern HMODULE g_hModule;
+
+// Longest printer name a session accepts, terminator excluded.
+constexpr size_t MAX_PRINTER_NAME = PRINTER_NAME_CHARS - 1;

@@ -1,0 +1,102 @@
+// The printer's default DEVMODE: the reference every export is written against and every
+// import is rebuilt on.
+#include <cstring>
+#include <new>
+
+#include "core/holders.h"
+#include "core/lmprofjxp.h"
+#include "core/trace.h"
+
+DWORD LMPROFJXP::GetDefaultDevModeSize()
+{
+    TraceLog("LMPROFJXP::GetDefaultDevModeSize\n");
+    TraceLog("LMPROFJXP::GetDefaultDevModeSize - fail to get Default DevMode - Try another way\n");
+
+    AutoPrinter ownOpen;
+    HANDLE h = m_hPrinter;
+    if (h == INVALID_HANDLE_VALUE) {
+        ownOpen.Reset(OpenPrinterByName(0, false));
+        if (!ownOpen)
+            return 0;
+        h = ownOpen.Get();
+    }
+    // The wide call in both modes: the driver's private area is the same either way.
+    LONG lSize = DocumentPropertiesW(m_hWnd, h, m_wszPrinterName, nullptr, nullptr, 0);
+    return lSize < 1 ? 0 : DWORD(lSize);
+}
+
+DWORD LMPROFJXP::GetDefaultDevModeSizeRetry()
+{
+    if (m_dwDefaultDevModeSize != 0)
+        return m_dwDefaultDevModeSize;
+
+    // A driver that is still being installed or a spooler still starting up answers late;
+    // five attempts a second apart cover both.
+    DWORD dwSize = 0;
+    for (int nAttempt = 0; nAttempt < DEFAULT_DEVMODE_SIZE_ATTEMPTS; ++nAttempt) {
+        dwSize = GetDefaultDevModeSize();
+        if (dwSize > 0)
+            break;
+        Sleep(DEFAULT_DEVMODE_RETRY_MS);
+    }
+    if (dwSize == 0)
+        dwSize = DEFAULT_DEVMODE_FALLBACK_SIZE;
+    m_dwDefaultDevModeSize = dwSize;
+    return dwSize;
+}
+
+DWORD LMPROFJXP::GetDefaultDevMode(BYTE* pOut)
+{
+    TraceLog("LMPROFJXP::GetDefaultDevMode - %d\n", m_dwDefaultDevModeSize);
+    if (!pOut)
+        return 0;
+
+    if (m_dwDefaultDevModeSize != 0 && m_wDefaultDevModeLoads != 0) {
+        if (pOut != m_pDefaultDevMode.get())
+            memcpy(pOut, m_pDefaultDevMode.get(), m_dwDefaultDevModeSize);
+        return m_dwDefaultDevModeSize;
+    }
+
+    // The printer's current DEVMODE. A session without its own handle opens the printer
+    // for this call, so the buffer is never left unfilled and taken for a DEVMODE.
+    AutoPrinter ownOpen;
+    HANDLE h = m_hPrinter;
+    if (h == INVALID_HANDLE_VALUE) {
+        ownOpen.Reset(OpenPrinterByName(0, false));
+        if (!ownOpen)
+            return 0;
+        h = ownOpen.Get();
+    }
+    DWORD cbNeeded = 0;
+    GetPrinterW(h, 2, nullptr, 0, &cbNeeded);
+    if (cbNeeded < sizeof(PRINTER_INFO_2W))
+        return 0;
+    std::unique_ptr<BYTE[]> info(new (std::nothrow) BYTE[cbNeeded]);
+    if (!info || !GetPrinterW(h, 2, info.get(), cbNeeded, &cbNeeded))
+        return 0;
+    const PRINTER_INFO_2W* pInfo = reinterpret_cast<const PRINTER_INFO_2W*>(info.get());
+    const DEVMODEW* pDevMode = pInfo->pDevMode;
+    if (!pDevMode)
+        return 0;
+
+    // The spooler's DEVMODE may be shorter than the size the driver reported: copy what it
+    // holds and clear the rest rather than read past it.
+    const BYTE* pInfoEnd = info.get() + cbNeeded;
+    const BYTE* pDevModeBytes = reinterpret_cast<const BYTE*>(pDevMode);
+    if (pDevModeBytes < info.get() || pDevModeBytes + offsetof(DEVMODEW, dmFields) > pInfoEnd)
+        return 0;
+    size_t cbDevMode = size_t(pDevMode->dmSize) + pDevMode->dmDriverExtra;
+    size_t cbAvailable = size_t(pInfoEnd - pDevModeBytes);
+    if (cbDevMode > cbAvailable)
+        cbDevMode = cbAvailable;
+    size_t cbCopy = cbDevMode < m_dwDefaultDevModeSize ? cbDevMode : m_dwDefaultDevModeSize;
+    memcpy(pOut, pDevModeBytes, cbCopy);
+    if (cbCopy < m_dwDefaultDevModeSize)
+        memset(pOut + cbCopy, 0, m_dwDefaultDevModeSize - cbCopy);
+    TraceLog("It copied, %d %d\n", pDevMode->dmSize, pDevMode->dmDriverExtra);
+
+    DWORD dwResult = m_dwDefaultDevModeSize;
+    ++m_wDefaultDevModeLoads;
+    m_dwDefaultDevModeSize = dwResult;
+    return dwResult;
+}

@@ -1,0 +1,65 @@
+// Test bed support: trace capture, the Windows version this copy runs as, scratch printers.
+#pragma once
+#include <windows.h>
+
+#include <winspool.h>
+
+#include <string>
+#include <vector>
+
+// Collects every line sent to the debugger output stream by this process: Wine raises
+// DBG_PRINTEXCEPTION_C for OutputDebugStringA and OutputDebugStringW alike.
+class TraceCapture {
+public:
+    static void Install();
+    static void Clear();
+    // Lines as sent, timestamp prefix included.
+    static std::vector<std::string> RawLines();
+    // Lines without the 24-character timestamp prefix.
+    static std::vector<std::string> Lines();
+    static bool Contains(const std::string& line);
+    // Index of the first line equal to `line` at or after `from`, or -1.
+    static int Find(const std::string& line, int from = 0);
+    static std::string Dump();
+};
+
+// The version this copy of the tests was registered for ("win98", "nt40", ... "win10"),
+// taken from the executable's name; "" when the name carries none.
+std::string RunVersion();
+bool RunsAsWin9x();
+bool RunsUnderWow64();   // the harness says so: LMTEST_WOW64=1
+
+// Folder of the test executable, with a trailing backslash.
+std::string ExeFolder();
+
+// A printer of a fixture model created for one test and deleted afterwards, so a test can
+// change its settings freely.
+class ScratchPrinter {
+public:
+    ScratchPrinter(const char* pszName, const char* pszModel);
+    ~ScratchPrinter();
+    ScratchPrinter(const ScratchPrinter&) = delete;
+    ScratchPrinter& operator=(const ScratchPrinter&) = delete;
+    bool Ok() const { return m_bOk; }
+    const char* Name() const { return m_name.c_str(); }
+
+private:
+    std::string m_name;
+    bool m_bOk;
+};
+
+// The printer's DEVMODE as the spooler keeps it (PRINTER_INFO_2 level), wide form.
+std::vector<BYTE> PrinterDevModeW(const char* pszPrinter);
+
+// Last-error marker set before a call whose failure a test checks.
+constexpr DWORD ERROR_MARKER = 0xdeadbeef;
+
+// Deterministic test data: byte i of a pattern started from seed.
+inline BYTE PatternByte(DWORD i, DWORD dwSeed)
+{
+    return BYTE((i * 7 + dwSeed + (i >> 8)) & 0xFF);
+}
+
+// Runs this test executable again with the arguments given and returns its exit code
+// (-1 when it could not be started).
+int RunSelf(const std::string& args);
