@@ -9,6 +9,8 @@
 
 #include <memory>
 
+#include "codec/layouts.h"
+
 constexpr DWORD JXP_HEADER_SIZE = 144;
 constexpr DWORD JXP_ENTRY_SIZE = 700;
 constexpr DWORD PRINTER_NAME_CHARS = 260;
@@ -43,8 +45,6 @@ LANGUAGECODE LanguageCodeFromId(DWORD dwLangId);
 // Reads the version with one retry, as every entry point does.
 bool ReadWindowsVersion(OSVERSIONINFOA* pvi);
 
-struct ProfileRecord;
-struct ProfileValueEntry;
 
 class LMPROFJXP {
 public:
