@@ -64,7 +64,13 @@ public:
     // Profile file container.
     bool OpenJxpFile(const void* pFileName, DWORD dwMode);
     BOOL CloseJxpFile();
+    // Fills m_pProfileEntry for a profile about to be written (section lengths 0, the session's
+    // model); false, with a trace line, when a text does not fit its field.
+    bool FillProfileEntry(const char* pszName, DWORD dwProfileParam1, DWORD dwProfileParam2,
+                          const char* pszDescription);
     DWORD WriteProfileEntry(const BYTE* pEntry);
+    // Counts one more profile in m_JxpHead; false, with a trace line, at 32767 profiles.
+    bool AddProfileCount();
     DWORD WriteRegValueRecord(const char* pszValueName, DWORD dwType, const BYTE* pData, DWORD cbData);
     DWORD WriteSetupRecord(const char* pszValueName, DWORD dwType, const BYTE* pData, DWORD cbData);
     DWORD AddDWORD(DWORD dwId, DWORD dwValue, BYTE* pDest);
@@ -90,17 +96,22 @@ public:
 
     // Print settings engine.
     BYTE* GetPlugInAddr(DEVMODEW* pDevMode, WORD wId);
-    DWORD SaveProfileDevmodeToJxp(DEVMODEW* pDevMode);
+    // False when a section could not be written whole (the entry sizes then stay as they were).
+    bool SaveProfileDevmodeToJxp(DEVMODEW* pDevMode);
     DWORD MakeDevModeDwordData(DEVMODEW* pDevMode, BYTE* pOut, DWORD cbCapacity);
     DWORD MakeDevModeBufferData(DEVMODEW* pDevMode, BYTE* pOut, DWORD cbCapacity);
     DWORD LoadProfileDevModeFromJxp(const char* pszProfile, DEVMODEW* pOut);
     DWORD CopyProfileToDevMode(DEVMODEW* pDevMode, const BYTE* pDwordData, const BYTE* pBufferData);
+    // Paper or output-bin identifiers of the session's printer (DC_PAPERS or 1001).
+    std::unique_ptr<WORD[]> GetCapabilityList(WORD wCapability, int* pnCount);
     void RestoreDevMode(DEVMODEW* pDevMode);
     void RestorePrintSize(DEVMODEW* pDevMode);
     void RestoreOutputBin(DEVMODEW* pDevMode);
     DWORD ApplyDevMode2Printer(DEVMODEW* pProfileDevMode);
-    DWORD MergeDevModeW(DEVMODEW* pCurrent, const DEVMODEW* pProfile);
-    DWORD MergeDevModeA(DEVMODEA* pCurrent, const DEVMODEW* pProfile);
+    // False when the two records do not come from the same driver layout (different sizes):
+    // the current DEVMODE is then left as it was.
+    bool MergeDevModeW(DEVMODEW* pCurrent, DEVMODEW* pProfile);
+    bool MergeDevModeA(DEVMODEA* pCurrent, DEVMODEW* pProfile);
     DWORD SetDevModeW(HANDLE hPrinter, DEVMODEW* pDevMode);
     DWORD SetDevModeA(HANDLE hPrinter, DEVMODEA* pDevMode);
 
@@ -108,7 +119,9 @@ public:
     DWORD GetDefaultDevModeSize();
     DWORD GetDefaultDevModeSizeRetry();
     DWORD GetDefaultDevMode(BYTE* pOut);
-    BYTE* GetProfileDevModeFromReg(const char* pszProfile);
+    // The profile's stored "Default DevMode" when it holds a whole record, with its size in
+    // *pcb; nullptr when the profile has none.
+    std::unique_ptr<BYTE[]> GetProfileDevModeFromReg(const char* pszProfile, DWORD* pcb);
 
     // Printer data access.
     DWORD GetRegValueSize(const char* pszKey, const char* pszValue);
@@ -116,7 +129,8 @@ public:
     bool SetRegValue(const char* pszKey, const char* pszValue, const BYTE* pData, DWORD cbData, DWORD dwType);
 
     // Profile slots.
-    void AddProfileToModel(const char* pszName, const char* pszDescription, DWORD dwProfileParam1,
+    // True when the profile was listed; false after a refusal (traced), so an import can tell.
+    bool AddProfileToModel(const char* pszName, const char* pszDescription, DWORD dwProfileParam1,
                            DWORD dwProfileParam2, DWORD dwRegNum);
     DWORD GetAvailableRegNum();
     DWORD GetProfRegNum(const char* pszProfile);
@@ -126,12 +140,16 @@ public:
     // Profile value packs.
     void SaveProfileRegValue(const char* pszProfile, int nRegNum, const char* pszValue, const BYTE* pData,
                              DWORD cbData, DWORD dwType);
+    // cbBuffer is the size of pBuffer: a value that has grown since it was measured is refused
+    // rather than copied past the buffer's end.
     DWORD LoadProfileRegValue(const char* pszProfile, int nRegNum, const char* pszValue, BYTE* pBuffer,
-                              DWORD* pcbOut, DWORD* pdwType);
+                              DWORD cbBuffer, DWORD* pcbOut, DWORD* pdwType);
+    // Name cells hold a whole index entry name (up to 259 characters); at most nCapacity cells and
+    // sizes are filled.
     DWORD EnumProfileRegValue(const char* pszProfile, int nRegNum, char (*pNames)[PRINTER_NAME_CHARS],
                               DWORD* pSizes, DWORD nCapacity);
-    DWORD GetProfileRegValue(const char* pszProfile, const char* pszValue, BYTE* pBuffer, DWORD* pcbOut,
-                             DWORD* pdwType);
+    DWORD GetProfileRegValue(const char* pszProfile, const char* pszValue, BYTE* pBuffer, DWORD cbBuffer,
+                             DWORD* pcbOut, DWORD* pdwType);
     DWORD GetProfileRegValueSize(const char* pszProfile, const char* pszValue);
     void ReplaceInvalidChar4Filename(char* pszPath);
     bool RemoveRegValue(HKEY hRoot, const wchar_t* pwszKey, const wchar_t* pwszValue);

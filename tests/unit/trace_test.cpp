@@ -131,7 +131,8 @@ TEST(Probes, ReportTheEmulatedWindowsVersion)
     for (const auto& e : table) {
         if (version != e.pszName)
             continue;
-        OSVERSIONINFOA vi = {sizeof(vi)};
+        OSVERSIONINFOA vi = {};
+        vi.dwOSVersionInfoSize = sizeof(vi);
         ASSERT_TRUE(GetVersionExA(&vi));
         EXPECT_EQ(e.dwPlatform, vi.dwPlatformId);
         EXPECT_EQ(e.dwMajor, vi.dwMajorVersion);
