@@ -1,0 +1,80 @@
+// Printer data access: the one road by which the profile store reads and writes the values the
+// spooler keeps for a printer under "PrinterDriverData". Value names are ANSI on every system;
+// only the opening of the printer differs between Windows 9x and Windows NT.
+#include "core/lmprofjxp.h"
+#include "core/trace.h"
+#include "store/profile_store.h"
+
+StorePrinter::StorePrinter(const LMPROFJXP& session, DWORD dwAccess) : m_h(nullptr)
+{
+    if (session.m_hPrinter != INVALID_HANDLE_VALUE && session.m_hPrinter != nullptr) {
+        m_h = session.m_hPrinter;
+        return;
+    }
+    // An empty name would open the print server instead of a printer.
+    if (session.m_bAnsi ? !session.m_tszPrinterName[0] : !session.m_wszPrinterName[0]) {
+        SetLastError(ERROR_INVALID_PRINTER_NAME);
+        return;
+    }
+    HANDLE h = nullptr;
+    BOOL bOk;
+    if (session.m_bAnsi) {
+        PRINTER_DEFAULTSA defaults = {nullptr, nullptr, dwAccess};
+        bOk = OpenPrinterA(const_cast<char*>(session.m_tszPrinterName), &h, dwAccess ? &defaults : nullptr);
+    } else {
+        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, dwAccess};
+        bOk = OpenPrinterW(const_cast<wchar_t*>(session.m_wszPrinterName), &h, dwAccess ? &defaults : nullptr);
+    }
+    if (bOk && h) {
+        m_own.Reset(h);
+        m_h = h;
+    }
+}
+
+DWORD LMPROFJXP::GetRegValueSize(const char* pszKey, const char* pszValue)
+{
+    StorePrinter printer(*this, 0);
+    if (!printer)
+        return 0;
+    // The spooler reports an existing value's size together with ERROR_MORE_DATA, so the
+    // result code does not decide the size. It is left as the last error: a size of 0 with
+    // ERROR_FILE_NOT_FOUND is a missing value, with ERROR_ACCESS_DENIED one that may exist.
+    DWORD dwType = 0, cbNeeded = 0;
+    DWORD dwErr = GetPrinterDataA(printer.Get(), const_cast<char*>(pszValue), &dwType, nullptr, 0, &cbNeeded);
+    SetLastError(dwErr);
+    return cbNeeded;
+}
+
+DWORD LMPROFJXP::GetRegValue(const char* pszKey, const char* pszValue, BYTE* pBuffer, DWORD cbBuffer)
+{
+    TraceLog("LMPROFJXP::GetRegValue - %s, %s\n", pszKey, pszValue);
+    StorePrinter printer(*this, 0);
+    if (!printer)
+        return 0;
+    DWORD dwType = 0, cbNeeded = 0;
+    DWORD dwErr = GetPrinterDataA(printer.Get(), const_cast<char*>(pszValue), &dwType, pBuffer,
+                                  pBuffer ? cbBuffer : 0, &cbNeeded);
+    if (dwErr != ERROR_SUCCESS) {
+        TraceLog("LMPROFJXP::GetRegValue - Error %ld\n", dwErr);
+        SetLastError(dwErr);
+        return 0;
+    }
+    return cbNeeded;
+}
+
+bool LMPROFJXP::SetRegValue(const char* pszKey, const char* pszValue, const BYTE* pData, DWORD cbData, DWORD dwType)
+{
+    TraceLog("LMPROFJXP::SetRegValue - %s, %s\n", pszKey, pszValue);
+    StorePrinter printer(*this, PRINTER_ACCESS_ADMINISTER);
+    if (!printer)
+        return false;
+    DWORD dwErr = SetPrinterDataA(printer.Get(), const_cast<char*>(pszValue), dwType, const_cast<BYTE*>(pData), cbData);
+    if (dwErr != ERROR_SUCCESS) {
+        // A refused write is a failed write: callers that go on (the profile count after the
+        // list, the data after the index) would otherwise describe values that are not there.
+        TraceLog("LMPROFJXP::SetRegValue - Error %ld\n", dwErr);
+        SetLastError(dwErr);
+        return false;
+    }
+    return true;
+}

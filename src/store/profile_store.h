@@ -1,0 +1,46 @@
+// Names and limits of the printer profile store, shared by its three files and by the import.
+#pragma once
+#include <windows.h>
+
+#include "core/holders.h"
+
+class LMPROFJXP;
+
+// The key name every store operation passes; the spooler's ANSI printer-data calls keep the
+// values there whatever key is named.
+constexpr char PRINTER_DRIVER_DATA[] = "PrinterDriverData";
+constexpr char PROFILE_LIST_VALUE[] = "JxProfileData";
+constexpr char PROFILE_COUNT_VALUE[] = "JxProfileCount";
+constexpr char FACTORY_DEFAULT_PROFILE[] = "Factory Default";
+
+// Registry numbers: 0 is "Factory Default", 1 to 25 the profiles a user adds.
+constexpr DWORD MAX_PROFILE_REG_NUM = 25;
+// What GetAvailableRegNum answers when the list exists but cannot be read: above the limit, so
+// an import refuses the profile instead of writing over the pack of a listed one.
+constexpr DWORD PROFILE_REG_NUM_UNKNOWN = 0xFFFFFFFF;
+// "Look the number up by profile name" for the value pack operations.
+constexpr int REG_NUM_BY_NAME = -1;
+
+// After GetRegValueSize gave 0, from its last error: the value is missing (or empty) rather
+// than unreadable. A list or index the spooler will not let us read must not be taken for
+// none and written over.
+inline bool ValueIsAbsent(DWORD dwErr)
+{
+    return dwErr == ERROR_FILE_NOT_FOUND || dwErr == ERROR_MORE_DATA || dwErr == ERROR_SUCCESS;
+}
+
+// The session's own printer handle, or one opened for the length of one store call (closed by
+// the holder). Empty when the printer cannot be opened.
+class StorePrinter {
+public:
+    // dwAccess 0 opens without printer defaults.
+    StorePrinter(const LMPROFJXP& session, DWORD dwAccess);
+    StorePrinter(const StorePrinter&) = delete;
+    StorePrinter& operator=(const StorePrinter&) = delete;
+    HANDLE Get() const { return m_h; }
+    explicit operator bool() const { return m_h != nullptr; }
+
+private:
+    AutoPrinter m_own;
+    HANDLE m_h;
+};
