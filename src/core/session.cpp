@@ -117,6 +117,10 @@ LMPROFJXP::LMPROFJXP(HWND hWnd, const void* pPrinterName, HANDLE hPrinter)
 LMPROFJXP::~LMPROFJXP()
 {
     TraceLog("LMPROFJXP::~LMPROFJXP\n");
+    // An operation that stopped half-way may have left its file open: close it rather than
+    // leak the handle (and, for a file being written, keep its header true to its content).
+    if (m_hJxpFile != INVALID_HANDLE_VALUE)
+        CloseJxpFile();
     m_pDefaultDevMode.reset();
     m_pProfileData.reset();
     m_JxpHead.reset();

@@ -6,10 +6,21 @@
 #include "core/holders.h"
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
+#include "settings/devmode_access.h"
+
+namespace {
+
+const char FACTORY_DEFAULT[] = "Factory Default";
+const char DEFAULT_DEVMODE[] = "Default DevMode";
+
+}  // namespace
 
 DWORD LMPROFJXP::GetDefaultDevModeSize()
 {
     TraceLog("LMPROFJXP::GetDefaultDevModeSize\n");
+    DWORD dwStored = GetProfileRegValueSize(FACTORY_DEFAULT, DEFAULT_DEVMODE);
+    if (dwStored > 0)
+        return dwStored;
     TraceLog("LMPROFJXP::GetDefaultDevModeSize - fail to get Default DevMode - Try another way\n");
 
     AutoPrinter ownOpen;
@@ -57,6 +68,26 @@ DWORD LMPROFJXP::GetDefaultDevMode(BYTE* pOut)
         return m_dwDefaultDevModeSize;
     }
 
+    // The DEVMODE stored for "Factory Default", when it holds a whole record; at most the size
+    // the session took for its default is copied.
+    DWORD dwStored = GetProfileRegValueSize(FACTORY_DEFAULT, DEFAULT_DEVMODE);
+    if (dwStored > 0) {
+        std::unique_ptr<BYTE[]> stored(new (std::nothrow) BYTE[dwStored]);
+        DWORD cbRead = 0, dwType = 0;
+        if (stored && GetProfileRegValue(FACTORY_DEFAULT, DEFAULT_DEVMODE, stored.get(), dwStored, &cbRead, &dwType) ==
+                          dwStored) {
+            DWORD cbCopy = dwStored < m_dwDefaultDevModeSize ? dwStored : m_dwDefaultDevModeSize;
+            if (DevModeFits(stored.get(), cbCopy)) {
+                memcpy(pOut, stored.get(), cbCopy);
+                if (cbCopy < m_dwDefaultDevModeSize)
+                    memset(pOut + cbCopy, 0, m_dwDefaultDevModeSize - cbCopy);
+                ++m_wDefaultDevModeLoads;
+                return cbCopy;
+            }
+        }
+        TraceLog("LMPROFJXP::GetDefaultDevMode - stored Default DevMode unusable - %d\n", dwStored);
+    }
+
     // The printer's current DEVMODE. A session without its own handle opens the printer
     // for this call, so the buffer is never left unfilled and taken for a DEVMODE.
     AutoPrinter ownOpen;
@@ -99,4 +130,24 @@ DWORD LMPROFJXP::GetDefaultDevMode(BYTE* pOut)
     ++m_wDefaultDevModeLoads;
     m_dwDefaultDevModeSize = dwResult;
     return dwResult;
+}
+
+std::unique_ptr<BYTE[]> LMPROFJXP::GetProfileDevModeFromReg(const char* pszProfile, DWORD* pcb)
+{
+    TraceLog("LMPROFJXP::GetProfileDevModeFromReg\n");
+    *pcb = 0;
+    DWORD cbValue = GetProfileRegValueSize(pszProfile, DEFAULT_DEVMODE);
+    if (cbValue == 0)
+        return nullptr;
+    std::unique_ptr<BYTE[]> value(new (std::nothrow) BYTE[cbValue]);
+    DWORD cbRead = 0, dwType = 0;
+    if (!value || GetProfileRegValue(pszProfile, DEFAULT_DEVMODE, value.get(), cbValue, &cbRead, &dwType) != cbValue)
+        return nullptr;
+    // A value that does not hold the whole record its sizes describe is no DEVMODE to compare.
+    if (!DevModeFits(value.get(), cbValue)) {
+        TraceLog("LMPROFJXP::GetProfileDevModeFromReg - damaged DEVMODE - %s\n", pszProfile);
+        return nullptr;
+    }
+    *pcb = cbValue;
+    return value;
 }

@@ -1,0 +1,421 @@
+// The print settings engine against the fixture drivers' real DEVMODEs: block lookup, the
+// records written as differences, the rebuild on another model, merge and apply.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "codec/byte_cursor.h"
+#include "codec/devmode_layout.h"
+#include "core/lmprofjxp.h"
+#include "core/trace.h"
+#include "driver/fixture_models.h"
+#include "fixture_names.h"
+#include "test_support.h"
+
+namespace {
+
+std::unique_ptr<LMPROFJXP> OpenSession(const char* pszPrinter)
+{
+    std::wstring wide(pszPrinter, pszPrinter + strlen(pszPrinter));
+    const void* pName = RunsAsWin9x() ? static_cast<const void*>(pszPrinter) : static_cast<const void*>(wide.c_str());
+    return std::unique_ptr<LMPROFJXP>(new LMPROFJXP(nullptr, pName, nullptr));
+}
+
+DEVMODEW* Dm(std::vector<BYTE>& v)
+{
+    return reinterpret_cast<DEVMODEW*>(v.data());
+}
+
+BYTE* Main(std::vector<BYTE>& v)
+{
+    return v.data() + Dm(v)->dmSize;
+}
+
+// The block of the given identifier found by walking the fixture's chain independently.
+BYTE* Block(std::vector<BYTE>& v, WORD wId)
+{
+    size_t off = Dm(v)->dmSize;
+    while (off + 16 <= v.size()) {
+        if (GetU16(v.data() + off + 4) == wId)
+            return v.data() + off;
+        off += GetU32(v.data() + off + 12);
+    }
+    return nullptr;
+}
+
+struct Record {
+    uint32_t dwId;
+    uint32_t dwValue;
+};
+
+std::vector<Record> DwordRecords(const std::vector<BYTE>& section)
+{
+    std::vector<Record> records;
+    for (size_t i = 0; i + 8 <= section.size(); i += 8)
+        records.push_back({GetU32(section.data() + i), GetU32(section.data() + i + 4)});
+    return records;
+}
+
+struct BufferRecord {
+    uint32_t dwId;
+    std::vector<BYTE> data;
+};
+
+std::vector<BufferRecord> BufferRecords(const std::vector<BYTE>& section)
+{
+    std::vector<BufferRecord> records;
+    size_t i = 0;
+    while (i + 8 <= section.size()) {
+        uint32_t id = GetU32(section.data() + i), n = GetU32(section.data() + i + 4);
+        records.push_back({id, std::vector<BYTE>(section.begin() + i + 8, section.begin() + i + 8 + n)});
+        i += 8 + n;
+    }
+    return records;
+}
+
+class DevModeEngine : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitTraceFlag(TRUE);
+        m_session = OpenSession(FIXTURE_PRINTER_A1);
+        ASSERT_TRUE(m_session->IsComplete());
+        m_default.assign(m_session->m_pDefaultDevMode.get(),
+                         m_session->m_pDefaultDevMode.get() + m_session->m_dwDefaultDevModeSize);
+        TraceCapture::Clear();
+    }
+    void TearDown() override { InitTraceFlag(FALSE); }
+
+    std::vector<BYTE> Section(bool bDword, std::vector<BYTE>& dm)
+    {
+        DWORD cb = bDword ? m_session->MakeDevModeDwordData(Dm(dm), nullptr, 0)
+                          : m_session->MakeDevModeBufferData(Dm(dm), nullptr, 0);
+        std::vector<BYTE> out(cb);
+        DWORD cbFilled = bDword ? m_session->MakeDevModeDwordData(Dm(dm), out.data(), cb)
+                                : m_session->MakeDevModeBufferData(Dm(dm), out.data(), cb);
+        EXPECT_EQ(cb, cbFilled) << "both passes size the section alike";
+        return out;
+    }
+
+    // Applies sections to a copy of `base` through the session's entry sizes.
+    std::vector<BYTE> Apply(std::vector<BYTE> base, const std::vector<BYTE>& dwords, const std::vector<BYTE>& buffers)
+    {
+        JxpEntryHeader* pEntry = reinterpret_cast<JxpEntryHeader*>(m_session->m_pProfileEntry.get());
+        pEntry->dwDataSize[0] = DWORD(dwords.size());
+        pEntry->dwDataSize[1] = DWORD(buffers.size());
+        m_session->CopyProfileToDevMode(Dm(base), dwords.empty() ? nullptr : dwords.data(),
+                                        buffers.empty() ? nullptr : buffers.data());
+        return base;
+    }
+
+    std::unique_ptr<LMPROFJXP> m_session;
+    std::vector<BYTE> m_default;
+};
+
+std::vector<BYTE> Bytes(std::initializer_list<uint32_t> words)
+{
+    std::vector<BYTE> out(words.size() * 4);
+    size_t i = 0;
+    for (uint32_t w : words)
+        PutU32(out.data() + 4 * i++, w);
+    return out;
+}
+
+}  // namespace
+
+TEST_F(DevModeEngine, BlocksAreFoundByIdentifierAndDamagedChainsEnd)
+{
+    std::vector<BYTE> dm = m_default;
+    EXPECT_EQ(Main(dm), m_session->GetPlugInAddr(Dm(dm), 1));
+    EXPECT_EQ(Block(dm, 20000), m_session->GetPlugInAddr(Dm(dm), 20000));
+    EXPECT_EQ(nullptr, m_session->GetPlugInAddr(Dm(dm), 30000));
+
+    // A plug-in block of size 0 ends the chain instead of looping on itself.
+    std::vector<BYTE> zero = dm;
+    PutU32(Block(zero, 10000) + 12, 0);
+    EXPECT_EQ(nullptr, m_session->GetPlugInAddr(Dm(zero), 20000));
+    // A block that claims to reach past the private area is not returned, nor walked through.
+    std::vector<BYTE> past = dm;
+    PutU32(Block(past, 20000) + 12, 0x7FFFFFF0);
+    EXPECT_EQ(nullptr, m_session->GetPlugInAddr(Dm(past), 20000));
+    // A private area without the signature holds no block: one trace line, then none.
+    std::vector<BYTE> unsigned_ = dm;
+    Main(unsigned_)[0] ^= 0xFF;
+    TraceCapture::Clear();
+    EXPECT_EQ(nullptr, m_session->GetPlugInAddr(Dm(unsigned_), 1));
+    int nBlockLines = 0;
+    for (const auto& line : TraceCapture::Lines())
+        nBlockLines += line.rfind("*** PD Block = ", 0) == 0;
+    EXPECT_EQ(1, nBlockLines);
+    // A private area shorter than a header holds no block at all.
+    std::vector<BYTE> tiny = dm;
+    Dm(tiny)->dmDriverExtra = 10;
+    EXPECT_EQ(nullptr, m_session->GetPlugInAddr(Dm(tiny), 1));
+}
+
+TEST_F(DevModeEngine, OnlyTheChangedSettingsAreWritten)
+{
+    std::vector<BYTE> dm = m_default;
+    short nCopies = Dm(m_default)->dmCopies;
+    Dm(dm)->dmCopies = short(nCopies + 2);
+    PutU16(Main(dm) + 486, uint16_t(int16_t(-9)));
+    Block(dm, 20000)[100] ^= 0x33;                   // inside the watermark plug-in
+    wcscpy(Dm(dm)->dmFormName, L"B5");
+
+    std::vector<BYTE> dwords = Section(true, dm);
+    auto records = DwordRecords(dwords);
+    ASSERT_EQ(2u, records.size()) << TraceCapture::Dump();
+    EXPECT_EQ(11u, records[0].dwId);
+    EXPECT_EQ(uint32_t(nCopies + 2), records[0].dwValue);
+    EXPECT_EQ(89u, records[1].dwId);
+    EXPECT_EQ(0xFFFFFFF7u, records[1].dwValue);
+    EXPECT_TRUE(TraceCapture::Contains("PFDM_COPIES, " + std::to_string(nCopies + 2) + " " +
+                                       std::to_string(nCopies) + "(default)\n"));
+    EXPECT_TRUE(TraceCapture::Contains("PFPD_BRIGHTNESS, -9 -5(default)\n")) << TraceCapture::Dump();
+
+    // The form name with its terminator, then every plug-in block whole, in chain order.
+    auto buffers = BufferRecords(Section(false, dm));
+    ASSERT_EQ(3u, buffers.size());
+    EXPECT_EQ(19u, buffers[0].dwId);
+    EXPECT_EQ(6u, buffers[0].data.size());
+    EXPECT_EQ(201u, buffers[1].dwId);
+    EXPECT_EQ(0, memcmp(Block(dm, 10000), buffers[1].data.data(), 64));
+    EXPECT_EQ(201u, buffers[2].dwId);
+    ASSERT_EQ(128u, buffers[2].data.size());
+    EXPECT_EQ(0, memcmp(Block(dm, 20000), buffers[2].data.data(), 128));
+
+    // The EMF bit goes both ways: as its DWORD record and inside the whole flags word.
+    std::vector<BYTE> emf = m_default;
+    PutU32(Main(emf) + 16, GetU32(Main(emf) + 16) ^ 0x08000000);
+    records = DwordRecords(Section(true, emf));
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ(115u, records[0].dwId);
+    EXPECT_EQ((GetU32(Main(emf) + 16) >> 27) & 1, records[0].dwValue);
+    buffers = BufferRecords(Section(false, emf));
+    ASSERT_GE(buffers.size(), 1u);
+    EXPECT_EQ(31u, buffers[0].dwId);
+}
+
+TEST_F(DevModeEngine, RecordsWrittenAndReadBackGiveTheSameSettings)
+{
+    std::vector<BYTE> dm = m_default;
+    Dm(dm)->dmOrientation = DMORIENT_LANDSCAPE;
+    Dm(dm)->dmDuplex = DMDUP_VERTICAL;
+    PutU16(Main(dm) + 368, 3);
+    PutU32(Main(dm) + 532, 1200);
+    Main(dm)[700] ^= 0x5A;                   // record 112
+    PutU32(Main(dm) + 672, GetU32(Main(dm) + 672) ^ 0x5);
+    Block(dm, 10000)[40] ^= 0x11;
+    wcscpy(Dm(dm)->dmFormName, L"Letter");
+
+    std::vector<BYTE> rebuilt = Apply(m_default, Section(true, dm), Section(false, dm));
+    EXPECT_EQ(0, memcmp(dm.data(), rebuilt.data(), dm.size()));
+}
+
+TEST_F(DevModeEngine, DamagedRecordsAreSkippedWithoutWritingOutsideTheirField)
+{
+    // Unknown and never-applied identifiers, a u8 flag, the gutter bits, a cut record.
+    std::vector<BYTE> dwords = Bytes({5, 0x12345678, 32, 7, 106, 0x12, 77, 1, 11});
+    std::vector<BYTE> before = m_default;
+    PutU32(Main(before) + 672, 0xABCDEF07);
+    std::vector<BYTE> after = Apply(before, dwords, {});
+    EXPECT_EQ(Dm(before)->dmFields, Dm(after)->dmFields);
+    EXPECT_EQ(1, Main(after)[20]);
+    EXPECT_EQ(0xABCDEF02u, GetU32(Main(after) + 672));
+    int nErrors = 0;
+    for (const auto& line : TraceCapture::Lines())
+        nErrors += line == "ERROR - This will not be happened.\n";
+    EXPECT_EQ(2, nErrors);
+
+    // Buffer records longer than their span or the form name, a plug-in record whose size field
+    // disagrees with its length, then one that runs past the section: none is applied.
+    std::vector<BYTE> buffers = Bytes({31, 8, 0xAAAAAAAA, 0xBBBBBBBB});
+    std::vector<BYTE> longName = Bytes({19, 70});
+    longName.resize(longName.size() + 70, 'x');
+    buffers.insert(buffers.end(), longName.begin(), longName.end());
+    std::vector<BYTE> plug(64);
+    memcpy(plug.data(), Block(before, 10000), 64);
+    PutU32(plug.data() + 12, 600);
+    std::vector<BYTE> plugRecord = Bytes({201, 64});
+    plugRecord.insert(plugRecord.end(), plug.begin(), plug.end());
+    buffers.insert(buffers.end(), plugRecord.begin(), plugRecord.end());
+    std::vector<BYTE> cut = Bytes({33, 20, 0x01010101});
+    buffers.insert(buffers.end(), cut.begin(), cut.end());
+
+    TraceCapture::Clear();
+    after = Apply(before, {}, buffers);
+    EXPECT_EQ(0, memcmp(before.data(), after.data(), before.size())) << "a damaged record changed the DEVMODE";
+    EXPECT_TRUE(TraceCapture::Contains("LMPROFJXP::CopyProfileToDevMode - record 31 too long, 8 bytes\n"))
+        << TraceCapture::Dump();
+    EXPECT_TRUE(TraceCapture::Contains("LMPROFJXP::CopyProfileToDevMode - record 19 too long, 70 bytes\n"));
+    EXPECT_TRUE(TraceCapture::Contains("FATAL ERROR - Plug-In data size incorrect\n"));
+    EXPECT_TRUE(TraceCapture::Contains("LMPROFJXP::CopyProfileToDevMode - record 33 past the section end\n"));
+}
+
+// A profile made on the Jet model and rebuilt on the Laser model: the records carry over, the
+// Jet's plug-in blocks (which the Laser lacks) are dropped, and a marked paper size and output
+// bin become positions in the Laser's own lists.
+TEST_F(DevModeEngine, RebuildOnAnotherModelMapsPaperAndBinToItsLists)
+{
+    auto jet = OpenSession(FIXTURE_PRINTER_B1);
+    std::vector<BYTE> jetDm(jet->m_pDefaultDevMode.get(), jet->m_pDefaultDevMode.get() + jet->m_dwDefaultDevModeSize);
+    PutU16(Main(jetDm) + 376, 1005);    // Legal, marked as an identifier
+    PutU16(Main(jetDm) + 404, 1003);    // output bin 3
+    Dm(jetDm)->dmCopies = 4;
+
+    JxpEntryHeader* pEntry = reinterpret_cast<JxpEntryHeader*>(jet->m_pProfileEntry.get());
+    std::vector<BYTE> dwords(jet->MakeDevModeDwordData(Dm(jetDm), nullptr, 0));
+    jet->MakeDevModeDwordData(Dm(jetDm), dwords.data(), DWORD(dwords.size()));
+    std::vector<BYTE> buffers(jet->MakeDevModeBufferData(Dm(jetDm), nullptr, 0));
+    jet->MakeDevModeBufferData(Dm(jetDm), buffers.data(), DWORD(buffers.size()));
+    (void)pEntry;
+
+    TraceCapture::Clear();
+    std::vector<BYTE> onLaser = Apply(m_default, dwords, buffers);
+    EXPECT_EQ(4, Dm(onLaser)->dmCopies);
+    EXPECT_EQ(1005, GetU16(Main(onLaser) + 376));
+    EXPECT_EQ(0, memcmp(Block(onLaser, 10000), Block(m_default, 10000), 64)) << "the Laser's own plug-ins stay";
+
+    m_session->RestoreDevMode(Dm(onLaser));
+    // Laser papers: 9 1 11 5 13, output bins: 1 2 3.
+    EXPECT_EQ(3, GetU16(Main(onLaser) + 376));
+    EXPECT_EQ(2, GetU16(Main(onLaser) + 404));
+    EXPECT_TRUE(TraceCapture::Contains("RestorePrintSize before 1005\n"));
+    EXPECT_TRUE(TraceCapture::Contains("RestorePrintSize to 3\n"));
+    EXPECT_TRUE(TraceCapture::Contains("RestoreOutputBin to 2\n"));
+
+    // The same marks on the Jet's own list (papers 1 5 9 20, bins 5 1), twice-marked sizes, an
+    // unknown paper and a position already.
+    std::vector<BYTE> onJet = jetDm;
+    jet->RestoreDevMode(Dm(onJet));
+    EXPECT_EQ(1, GetU16(Main(onJet) + 376));
+    EXPECT_EQ(0, GetU16(Main(onJet) + 404));
+    PutU16(Main(onJet) + 376, 2020);
+    jet->RestorePrintSize(Dm(onJet));
+    EXPECT_EQ(3, GetU16(Main(onJet) + 376));
+    PutU16(Main(onJet) + 376, 1011);
+    jet->RestorePrintSize(Dm(onJet));
+    EXPECT_EQ(0, GetU16(Main(onJet) + 376));
+    PutU16(Main(onJet) + 376, 9);
+    TraceCapture::Clear();
+    jet->RestorePrintSize(Dm(onJet));
+    EXPECT_EQ(9, GetU16(Main(onJet) + 376));
+    EXPECT_FALSE(TraceCapture::Contains("RestorePrintSize before 9\n"));
+}
+
+class DevModeApply : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitTraceFlag(TRUE);
+        ASSERT_TRUE(m_printer.Ok());
+        TraceCapture::Clear();
+    }
+    void TearDown() override { InitTraceFlag(FALSE); }
+
+    ScratchPrinter m_printer{"LmTest Apply", FIXTURE_MODEL_A};
+};
+
+TEST_F(DevModeApply, MergeKeepsThePrintersNamesAndSetsItGloballyAndForTheUser)
+{
+    auto session = OpenSession(m_printer.Name());
+    std::vector<BYTE> current = PrinterDevModeW(m_printer.Name());
+    ASSERT_FALSE(current.empty());
+    std::vector<BYTE> profile = current;
+    Dm(profile)->dmCopies = 5;
+    wcscpy(Dm(profile)->dmFormName, L"Legal");
+    wcscpy(Dm(profile)->dmDeviceName, L"Somebody else");
+    PutU16(Main(profile) + 486, 40);
+    Block(profile, 20000)[64] ^= 0x77;
+
+    // A per-user DEVMODE left by the user: the apply removes it in wide mode only.
+    std::wstring wname(m_printer.Name(), m_printer.Name() + strlen(m_printer.Name()));
+    HKEY hKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Printers\\DevModePerUser", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
+    RegSetValueExW(hKey, wname.c_str(), 0, REG_BINARY, current.data(), DWORD(current.size()));
+
+    session->ApplyDevMode2Printer(Dm(profile));
+    std::vector<BYTE> after = PrinterDevModeW(m_printer.Name());
+    ASSERT_EQ(current.size(), after.size());
+    EXPECT_EQ(5, Dm(after)->dmCopies) << TraceCapture::Dump();
+    EXPECT_STREQ(Dm(current)->dmFormName, Dm(after)->dmFormName);
+    EXPECT_STREQ(Dm(current)->dmDeviceName, Dm(after)->dmDeviceName);
+    EXPECT_EQ(40, GetU16(Main(after) + 486));
+    EXPECT_EQ(0, memcmp(Block(profile, 20000), Block(after, 20000), 128));
+
+    DWORD cb = 0;
+    LONG lPerUser = RegQueryValueExW(hKey, wname.c_str(), nullptr, nullptr, nullptr, &cb);
+    RegDeleteValueW(hKey, wname.c_str());
+    RegCloseKey(hKey);
+    if (RunsAsWin9x()) {
+        EXPECT_TRUE(TraceCapture::Contains("SetDevModeA - success\n")) << TraceCapture::Dump();
+        EXPECT_EQ(ERROR_SUCCESS, lPerUser) << "nothing is deleted in ANSI mode";
+    } else {
+        EXPECT_TRUE(TraceCapture::Contains("SetDevModeW - success\n")) << TraceCapture::Dump();
+        EXPECT_TRUE(TraceCapture::Contains("SetDevModeW - Set Global - success\n"));
+        EXPECT_EQ(ERROR_FILE_NOT_FOUND, lPerUser) << "the per-user DEVMODE survived";
+    }
+}
+
+TEST_F(DevModeApply, ProfilesOfAnotherLayoutOrWithoutMainBlockLeaveThePrinterAlone)
+{
+    auto session = OpenSession(m_printer.Name());
+    std::vector<BYTE> current = PrinterDevModeW(m_printer.Name());
+    auto jet = OpenSession(FIXTURE_PRINTER_B1);
+    std::vector<BYTE> jetDm(jet->m_pDefaultDevMode.get(), jet->m_pDefaultDevMode.get() + jet->m_dwDefaultDevModeSize);
+    Dm(jetDm)->dmCopies = 9;
+    session->ApplyDevMode2Printer(Dm(jetDm));
+    EXPECT_TRUE(TraceCapture::Contains(RunsAsWin9x() ? "MergeDevModeA - DEVMODE layouts differ - 156 1216, 220 1104\n"
+                                                     : "MergeDevModeW - DEVMODE layouts differ - 220 1216, 220 1104\n"))
+        << TraceCapture::Dump();
+
+    std::vector<BYTE> noMain = current;
+    Main(noMain)[0] = 0;
+    Dm(noMain)->dmCopies = 9;
+    session->ApplyDevMode2Printer(Dm(noMain));
+    EXPECT_TRUE(TraceCapture::Contains("ApplyDevMode2Printer - no main block\n"));
+    EXPECT_EQ(current, PrinterDevModeW(m_printer.Name()));
+
+    // A profile whose first plug-in block claims more bytes than the printer's: only the
+    // printer block's bytes are taken, and the block after it keeps its header.
+    std::vector<BYTE> swapped = current;
+    BYTE* p10000 = Block(swapped, 10000);
+    PutU32(p10000 + 12, 128);
+    BYTE* p20000 = p10000 + 128;
+    memcpy(p20000, Block(current, 20000), 16);
+    PutU32(p20000 + 12, 64);
+    memset(p10000 + 16, 0xEE, 112);
+    session->ApplyDevMode2Printer(Dm(swapped));
+    std::vector<BYTE> after = PrinterDevModeW(m_printer.Name());
+    ASSERT_EQ(current.size(), after.size());
+    EXPECT_EQ(64u, GetU32(Block(after, 10000) + 12));
+    EXPECT_EQ(0xEE, Block(after, 10000)[63]);
+    ASSERT_NE(nullptr, Block(after, 20000)) << "the next block's header was overwritten";
+    EXPECT_EQ(128u, GetU32(Block(after, 20000) + 12));
+}
+
+// A printer that appears while the session waits: the second attempt finds its size.
+TEST(DefaultDevMode, SizeIsAskedAgainAfterASecond)
+{
+    InitTraceFlag(TRUE);
+    TraceCapture::Clear();
+    std::unique_ptr<ScratchPrinter> late;
+    std::thread adder([&] {
+        Sleep(300);
+        late.reset(new ScratchPrinter("LmTest Late", FIXTURE_MODEL_B));
+    });
+    auto session = OpenSession("LmTest Late");
+    adder.join();
+    ASSERT_TRUE(late && late->Ok());
+    int nAttempts = 0;
+    for (const auto& line : TraceCapture::Lines())
+        nAttempts += line == "LMPROFJXP::GetDefaultDevModeSize\n";
+    EXPECT_EQ(2, nAttempts) << TraceCapture::Dump();
+    EXPECT_EQ(sizeof(DEVMODEW) + lmfix::DriverExtra(lmfix::kModels[1]), session->m_dwDefaultDevModeSize);
+    EXPECT_EQ(1, session->m_wDefaultDevModeLoads);
+    InitTraceFlag(FALSE);
+}
