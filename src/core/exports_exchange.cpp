@@ -4,9 +4,12 @@
 #include <exception>
 #include <new>
 
+#include "codec/byte_cursor.h"
+#include "core/cells.h"
 #include "core/exports.h"
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
+#include "ui/conversions.h"
 
 LMPROFJXP* g_pCurrentSession = nullptr;
 bool g_bWin9x = false;
@@ -147,4 +150,245 @@ extern "C" void WINAPI CloseJxpApi(HWND, LPCSTR)
 void DestroyCurrentSessionOnUnload()
 {
     DestroyCurrentSession();
+}
+
+// ---- the exchange calls -----------------------------------------------------------------------
+
+namespace {
+
+// A file path in the form the current session opens files with: ANSI on Windows 9x, wide
+// text in the process-wide code page elsewhere.
+class SessionPath {
+public:
+    // False, with a trace line, when the path is missing, does not fit, or cannot be converted.
+    bool FromAnsi(const char* pszPath, const char* pszWho)
+    {
+        if (!pszPath || strnlen(pszPath, MAX_PATH) >= MAX_PATH) {
+            TraceLog("%s - invalid path\n", pszWho);
+            return false;
+        }
+        if (g_bWin9x) {
+            strcpy(m_szPath, pszPath);
+            m_bAnsi = true;
+            return true;
+        }
+        m_bAnsi = false;
+        if (!ConvertAnsiToWideCell(m_wszPath, MAX_PATH, pszPath, g_uCodePage)) {
+            TraceLog("%s - path conversion error - %ld\n", pszWho, GetLastError());
+            return false;
+        }
+        return true;
+    }
+    bool FromWide(const wchar_t* pwszPath, const char* pszWho)
+    {
+        if (!pwszPath || wcsnlen(pwszPath, MAX_PATH) >= MAX_PATH) {
+            TraceLog("%s - invalid path\n", pszWho);
+            return false;
+        }
+        if (!g_bWin9x) {
+            wcscpy(m_wszPath, pwszPath);
+            m_bAnsi = false;
+            return true;
+        }
+        // A Windows 9x session opens files by ANSI names only.
+        m_bAnsi = true;
+        if (!ConvertWideToAnsiCell(m_szPath, MAX_PATH, pwszPath, g_uCodePage)) {
+            TraceLog("%s - path conversion error - %ld\n", pszWho, GetLastError());
+            return false;
+        }
+        return true;
+    }
+    const void* Get() const { return m_bAnsi ? static_cast<const void*>(m_szPath) : static_cast<const void*>(m_wszPath); }
+
+private:
+    bool m_bAnsi = true;
+    char m_szPath[MAX_PATH] = "";
+    wchar_t m_wszPath[MAX_PATH] = L"";
+};
+
+LMPROFJXP* CurrentSession(const char* pszWho)
+{
+    if (!g_pCurrentSession)
+        TraceLog("%s - no current session\n", pszWho);
+    return g_pCurrentSession;
+}
+
+typedef char NameCell[PROFILE_NAME_CELL];
+
+// Clears the session's import-setup flag however the import ends.
+class ImportSetupScope {
+public:
+    ImportSetupScope(LMPROFJXP* pSession, bool bOn) : m_pSession(pSession) { m_pSession->m_bImportSetup = bOn; }
+    ~ImportSetupScope() { m_pSession->m_bImportSetup = false; }
+    ImportSetupScope(const ImportSetupScope&) = delete;
+    ImportSetupScope& operator=(const ImportSetupScope&) = delete;
+
+private:
+    LMPROFJXP* m_pSession;
+};
+
+}  // namespace
+
+extern "C" int WINAPI GetJxpFileListFromDirectory(LPCSTR pszFolder, LPSTR pFileCells, int nCells)
+{
+    try {
+        TraceLog("GetJxpFileListFromDirectory\n");
+        return int(LMPROFJXP::GetJxpList(pszFolder, reinterpret_cast<char(*)[FILE_NAME_CELL]>(pFileCells),
+                                         nCells > 0 ? DWORD(nCells) : 0));
+    } catch (...) {
+        TraceLog("GetJxpFileListFromDirectory - exception\n");
+        return 0;
+    }
+}
+
+extern "C" int WINAPI GetProfileListFromJxp(LPCSTR pszPath, LPSTR pNames, LPSTR pDescriptions, LPSTR pModels,
+                                            int nCells)
+{
+    try {
+        TraceLog("GetProfileListFromJxp\n");
+        LMPROFJXP* pSession = CurrentSession("GetProfileListFromJxp");
+        SessionPath path;
+        if (!pSession || !path.FromAnsi(pszPath, "GetProfileListFromJxp"))
+            return 0;
+        pSession->OpenJxpFile(path.Get(), JXP_OPEN_READ);
+        int nResult = pSession->GetProfileDataFromJXP(reinterpret_cast<char(*)[PROFILE_NAME_CELL]>(pNames),
+                                                      reinterpret_cast<char(*)[DESCRIPTION_CELL]>(pDescriptions),
+                                                      reinterpret_cast<char(*)[MODEL_CELL]>(pModels),
+                                                      nCells > 0 ? DWORD(nCells) : 0);
+        pSession->CloseJxpFile();
+        return nResult;
+    } catch (...) {
+        TraceLog("GetProfileListFromJxp - exception\n");
+        return 0;
+    }
+}
+
+extern "C" BOOL WINAPI GetJxpFileDeviceModel(LPCSTR pszPath, LPSTR pszModel)
+{
+    try {
+        TraceLog("GetJxpFileDeviceModel\n");
+        LMPROFJXP* pSession = CurrentSession("GetJxpFileDeviceModel");
+        SessionPath path;
+        if (!pSession || !pszModel || !path.FromAnsi(pszPath, "GetJxpFileDeviceModel"))
+            return FALSE;
+        if (!pSession->OpenJxpFile(path.Get(), JXP_OPEN_READ))
+            return FALSE;
+        BYTE head[JXP_HEADER_SIZE];
+        bool bOk = pSession->GetJxpHeader(head);
+        if (bOk) {
+            // A model field without its terminator is damage: never handed on cut.
+            const char* pField = reinterpret_cast<const char*>(head + offsetof(JxpFileHeader, szModel));
+            size_t n = FieldLength(pField, MODEL_CELL);
+            bOk = n < MODEL_CELL;
+            memcpy(pszModel, pField, bOk ? n : 0);
+            pszModel[bOk ? n : 0] = '\0';
+            if (!bOk)
+                TraceLog("GetJxpFileDeviceModel - model field damaged\n");
+        }
+        pSession->CloseJxpFile();
+        return bOk ? TRUE : FALSE;
+    } catch (...) {
+        TraceLog("GetJxpFileDeviceModel - exception\n");
+        return FALSE;
+    }
+}
+
+extern "C" int WINAPI ExportProfileToJxp(LPCSTR pszProfile, LPCSTR pszPath)
+{
+    try {
+        TraceLog("ExportProfileToJxp\n");
+        LMPROFJXP* pSession = CurrentSession("ExportProfileToJxp");
+        SessionPath path;
+        if (!pSession || !path.FromAnsi(pszPath, "ExportProfileToJxp"))
+            return 0;
+        NameCell cell;
+        if (!pszProfile || !CopyCell(cell, pszProfile)) {
+            TraceLog("ExportProfileToJxp - invalid profile name\n");
+            return 0;
+        }
+        pSession->GetProfileDataFromModel(nullptr, nullptr, nullptr);
+        if (!pSession->OpenJxpFile(path.Get(), JXP_OPEN_WRITE | JXP_OPEN_REPLACE))
+            return 0;
+        TraceLog("%s\n", cell);
+        DWORD nWritten = pSession->ExportProfilesToJXP(cell, &cell, 1);
+        // The final header carries the profile count: a file whose header could not be written
+        // does not hold what was exported.
+        if (!pSession->CloseJxpFile())
+            return 0;
+        return int(nWritten);
+    } catch (...) {
+        TraceLog("ExportProfileToJxp - exception\n");
+        return 0;
+    }
+}
+
+namespace {
+
+int ImportNames(const char* pszWho, const SessionPath& path, LMPROFJXP* pSession, LPSTR pNames, int nCells,
+                BOOL bImportSetup)
+{
+    ImportSetupScope setup(pSession, bImportSetup != FALSE);
+    return int(pSession->ImportProfilesFromJXP(path.Get(), reinterpret_cast<NameCell*>(pNames),
+                                               nCells > 0 ? DWORD(nCells) : 0, FALSE));
+}
+
+}  // namespace
+
+extern "C" int WINAPI ImportProfileFromJxp(LPCSTR pszPath, LPSTR pNames, int nCells, BOOL bImportSetup)
+{
+    try {
+        TraceLog("ImportProfileFromJxp\n");
+        LMPROFJXP* pSession = CurrentSession("ImportProfileFromJxp");
+        SessionPath path;
+        if (!pSession || !path.FromAnsi(pszPath, "ImportProfileFromJxp"))
+            return 0;
+        return ImportNames("ImportProfileFromJxp", path, pSession, pNames, nCells, bImportSetup);
+    } catch (...) {
+        TraceLog("ImportProfileFromJxp - exception\n");
+        return 0;
+    }
+}
+
+extern "C" int WINAPI ImportProfileFromJxpW(LPCWSTR pwszPath, LPSTR pNames, int nCells, BOOL bImportSetup)
+{
+    try {
+        TraceLog("ImportProfileFromJxpW\n");
+        LMPROFJXP* pSession = CurrentSession("ImportProfileFromJxpW");
+        SessionPath path;
+        if (!pSession || !path.FromWide(pwszPath, "ImportProfileFromJxpW"))
+            return 0;
+        return ImportNames("ImportProfileFromJxpW", path, pSession, pNames, nCells, bImportSetup);
+    } catch (...) {
+        TraceLog("ImportProfileFromJxpW - exception\n");
+        return 0;
+    }
+}
+
+extern "C" int WINAPI ImportProfileAsDefault(LPCSTR pszPath, LPCSTR pszProfile, BYTE bFlags)
+{
+    try {
+        TraceLog("ImportProfileAsDefault\n");
+        LMPROFJXP* pSession = CurrentSession("ImportProfileAsDefault");
+        SessionPath path;
+        if (!pSession || !path.FromAnsi(pszPath, "ImportProfileAsDefault"))
+            return 0;
+        NameCell cell;
+        if (!pszProfile || !CopyCell(cell, pszProfile)) {
+            TraceLog("ImportProfileAsDefault - invalid profile name\n");
+            return 0;
+        }
+        ImportSetupScope setup(pSession, (bFlags & 2) != 0);
+        BOOL bAsDefault = (bFlags & 1) != 0;
+        DWORD nImported = pSession->ImportProfilesFromJXP(path.Get(), &cell, 1, bAsDefault);
+        if (bFlags & 4) {
+            if (bAsDefault)
+                pSession->ApplyRegistryValues("Factory Default", 0);
+            else
+                pSession->ApplyRegistryValues(cell, -1);
+        }
+        return nImported ? 1 : 0;
+    } catch (...) {
+        TraceLog("ImportProfileAsDefault - exception\n");
+        return 0;
+    }
 }

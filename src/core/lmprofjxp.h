@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "codec/jxp_format.h"
 #include "codec/layouts.h"
 
 constexpr DWORD JXP_HEADER_SIZE = 144;
@@ -68,11 +69,16 @@ public:
     // model); false, with a trace line, when a text does not fit its field.
     bool FillProfileEntry(const char* pszName, DWORD dwProfileParam1, DWORD dwProfileParam2,
                           const char* pszDescription);
-    DWORD WriteProfileEntry(const BYTE* pEntry);
+    // The write calls below are true when the file took every byte.
+    bool WriteProfileEntry(const BYTE* pEntry);
     // Counts one more profile in m_JxpHead; false, with a trace line, at 32767 profiles.
     bool AddProfileCount();
-    DWORD WriteRegValueRecord(const char* pszValueName, DWORD dwType, const BYTE* pData, DWORD cbData);
-    DWORD WriteSetupRecord(const char* pszValueName, DWORD dwType, const BYTE* pData, DWORD cbData);
+    bool WriteRegValueRecord(const char* pszValueName, DWORD dwType, const BYTE* pData, DWORD cbData);
+    bool WriteSetupRecord(const char* pszValueName, DWORD dwType, const BYTE* pData, DWORD cbData);
+    // Positional reads of the open file for the bounded entry walk.
+    JxpReader FileReader();
+    // Moves to an offset of the open file, or to its end.
+    bool SeekJxpFile(uint64_t qwOffset, bool bToEnd = false);
     DWORD AddDWORD(DWORD dwId, DWORD dwValue, BYTE* pDest);
     DWORD AddBuffer(DWORD dwId, const BYTE* pSource, DWORD cbSource, BYTE* pDest);
     bool BuffersDiffer(const BYTE* p1, const BYTE* p2, DWORD cb);
@@ -80,15 +86,18 @@ public:
     DWORD ReadJxpData(void* pDest, DWORD cb);
 
     // Listing.
-    DWORD GetJxpList(const void* pFolder, char (*pFileCells)[FILE_NAME_CELL], DWORD nCells);
-    DWORD GetProfileDataFromJXP(char (*pNames)[PROFILE_NAME_CELL], char (*pDescriptions)[DESCRIPTION_CELL],
-                                char (*pModels)[MODEL_CELL], DWORD nCells);
+    // Uses no session state: the folder listing works without a session.
+    static DWORD GetJxpList(const void* pFolder, char (*pFileCells)[FILE_NAME_CELL], DWORD nCells);
+    int GetProfileDataFromJXP(char (*pNames)[PROFILE_NAME_CELL], char (*pDescriptions)[DESCRIPTION_CELL],
+                              char (*pModels)[MODEL_CELL], DWORD nCells);
     bool GetJxpHeader(BYTE* pDest);
     const ProfileRecord* GetProfileDataModel(const char* pszProfile);
 
     // Export and import.
+    // The number of profiles written whole into the open file.
     DWORD ExportProfilesToJXP(const char* pszLabel, char (*pNames)[PROFILE_NAME_CELL], DWORD nCells);
-    DWORD SaveProfileToJXP(const char* pszProfile);
+    // True when the profile was listed and every part of it reached the file.
+    bool SaveProfileToJXP(const char* pszProfile);
     DWORD ImportProfilesFromJXP(const void* pFilePath, char (*pNames)[PROFILE_NAME_CELL], DWORD nCells,
                                 BOOL bAsDefault);
     DWORD LoadProfileFromJXP(const char* pszProfile, BOOL bAsDefault);
@@ -100,6 +109,10 @@ public:
     bool SaveProfileDevmodeToJxp(DEVMODEW* pDevMode);
     DWORD MakeDevModeDwordData(DEVMODEW* pDevMode, BYTE* pOut, DWORD cbCapacity);
     DWORD MakeDevModeBufferData(DEVMODEW* pDevMode, BYTE* pOut, DWORD cbCapacity);
+    // Rebuilds the DEVMODE of the entry just read (in m_pProfileEntry, the file standing at its
+    // DWORD section) on the default DEVMODE; the bytes filled, 0 when nothing could be rebuilt.
+    // Reading at the entry rather than searching by name lets every entry of a repeated name
+    // bring its own settings.
     DWORD LoadProfileDevModeFromJxp(const char* pszProfile, DEVMODEW* pOut);
     DWORD CopyProfileToDevMode(DEVMODEW* pDevMode, const BYTE* pDwordData, const BYTE* pBufferData);
     // Paper or output-bin identifiers of the session's printer (DC_PAPERS or 1001).

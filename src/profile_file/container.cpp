@@ -84,37 +84,40 @@ size_t ReadFileAt(void* pContext, uint64_t qwOffset, void* pDest, size_t cb)
 }
 
 // Appends one value record and counts what reached the file in the entry's section length.
-void AppendValueRecord(HANDLE h, BYTE* pEntry, int nSection, const char* pszWho, const char* pszValueName,
+bool AppendValueRecord(HANDLE h, BYTE* pEntry, int nSection, const char* pszWho, const char* pszValueName,
                        DWORD dwType, const BYTE* pData, DWORD cbData)
 {
     if (h == INVALID_HANDLE_VALUE || !pEntry)
-        return;
+        return false;
     BYTE header[JXP_VALUE_HEADER_BYTES];
     // A cut name would store the value under another name on import.
     if (!JxpBuildValueHeader(header, pszValueName, dwType, cbData)) {
         TraceLog("LMPROFJXP::%s - value name too long\n", pszWho);
-        return;
+        return false;
     }
     if (!pData && cbData != 0) {
         TraceLog("LMPROFJXP::%s - no data for %ld bytes\n", pszWho, cbData);
-        return;
+        return false;
     }
     // A length that wrapped would make readers skip to the wrong place.
     if (!JxpSectionCanGrow(pEntry, nSection, uint64_t(JXP_VALUE_HEADER_BYTES) + cbData)) {
         TraceLog("LMPROFJXP::%s - section too long\n", pszWho);
-        return;
+        return false;
     }
     DWORD dwWritten = WriteAll(h, header, sizeof(header));
     JxpSetSectionLength(pEntry, nSection, JxpSectionLength(pEntry, nSection) + dwWritten);
     if (dwWritten != sizeof(header)) {
         // Data behind a cut header could not be told from the next record.
         TraceLog("LMPROFJXP::%s - WriteFile error - %ld\n", pszWho, GetLastError());
-        return;
+        return false;
     }
     dwWritten = WriteAll(h, pData, cbData);
     JxpSetSectionLength(pEntry, nSection, JxpSectionLength(pEntry, nSection) + dwWritten);
-    if (dwWritten != cbData)
+    if (dwWritten != cbData) {
         TraceLog("LMPROFJXP::%s - WriteFile error - %ld\n", pszWho, GetLastError());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -259,19 +262,21 @@ bool LMPROFJXP::FillProfileEntry(const char* pszName, DWORD dwProfileParam1, DWO
     return false;
 }
 
-DWORD LMPROFJXP::WriteProfileEntry(const BYTE* pEntry)
+bool LMPROFJXP::WriteProfileEntry(const BYTE* pEntry)
 {
     TraceLog("Current = %ld, m_dwProfileOffset = %ld\n", CurrentPosition(m_hJxpFile), m_dwProfileOffset);
     if (!pEntry)
-        return 0;
+        return false;
     TraceLog("dwDataSize, %ld, %ld, %ld, %ld\n", JxpSectionLength(pEntry, JXP_SECTION_DWORD),
              JxpSectionLength(pEntry, JXP_SECTION_BUFFER), JxpSectionLength(pEntry, JXP_SECTION_VALUE),
              JxpSectionLength(pEntry, JXP_SECTION_SETUP));
     if (m_hJxpFile == INVALID_HANDLE_VALUE)
-        return 0;
-    if (!SeekTo(m_hJxpFile, m_dwProfileOffset) || WriteAll(m_hJxpFile, pEntry, JXP_ENTRY_SIZE) != JXP_ENTRY_SIZE)
+        return false;
+    if (!SeekTo(m_hJxpFile, m_dwProfileOffset) || WriteAll(m_hJxpFile, pEntry, JXP_ENTRY_SIZE) != JXP_ENTRY_SIZE) {
         TraceLog("LMPROFJXP::WriteProfileEntry - WriteFile error - %ld\n", GetLastError());
-    return 0;
+        return false;
+    }
+    return true;
 }
 
 bool LMPROFJXP::AddProfileCount()
@@ -285,18 +290,30 @@ bool LMPROFJXP::AddProfileCount()
     return true;
 }
 
-DWORD LMPROFJXP::WriteRegValueRecord(const char* pszValueName, DWORD dwType, const BYTE* pData, DWORD cbData)
+bool LMPROFJXP::WriteRegValueRecord(const char* pszValueName, DWORD dwType, const BYTE* pData, DWORD cbData)
 {
-    AppendValueRecord(m_hJxpFile, m_pProfileEntry.get(), JXP_SECTION_VALUE, "WriteRegValueRecord", pszValueName,
-                      dwType, pData, cbData);
-    return 0;
+    return AppendValueRecord(m_hJxpFile, m_pProfileEntry.get(), JXP_SECTION_VALUE, "WriteRegValueRecord",
+                             pszValueName, dwType, pData, cbData);
 }
 
-DWORD LMPROFJXP::WriteSetupRecord(const char* pszValueName, DWORD dwType, const BYTE* pData, DWORD cbData)
+bool LMPROFJXP::WriteSetupRecord(const char* pszValueName, DWORD dwType, const BYTE* pData, DWORD cbData)
 {
-    AppendValueRecord(m_hJxpFile, m_pProfileEntry.get(), JXP_SECTION_SETUP, "WriteSetupRecord", pszValueName,
-                      dwType, pData, cbData);
-    return 0;
+    return AppendValueRecord(m_hJxpFile, m_pProfileEntry.get(), JXP_SECTION_SETUP, "WriteSetupRecord",
+                             pszValueName, dwType, pData, cbData);
+}
+
+JxpReader LMPROFJXP::FileReader()
+{
+    return JxpReader{ReadFileAt, m_hJxpFile, m_hJxpFile == INVALID_HANDLE_VALUE ? 0 : FileSize(m_hJxpFile)};
+}
+
+bool LMPROFJXP::SeekJxpFile(uint64_t qwOffset, bool bToEnd)
+{
+    if (m_hJxpFile == INVALID_HANDLE_VALUE)
+        return false;
+    if (bToEnd)
+        qwOffset = FileSize(m_hJxpFile);
+    return SeekTo(m_hJxpFile, qwOffset);
 }
 
 DWORD LMPROFJXP::AddDWORD(DWORD dwId, DWORD dwValue, BYTE* pDest)

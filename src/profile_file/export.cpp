@@ -1,0 +1,103 @@
+// Export: a stored profile of the session's printer written into a profile file.
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "core/lmprofjxp.h"
+#include "core/trace.h"
+
+namespace {
+
+const char DEFAULT_DEVMODE[] = "Default DevMode";
+const char SETUP_VALUE[] = "_Setup";
+
+}  // namespace
+
+DWORD LMPROFJXP::ExportProfilesToJXP(const char* pszLabel, char (*pNames)[PROFILE_NAME_CELL], DWORD nCells)
+{
+    TraceLog("LMPROFILE::ExportProfilesToJXP - %s\n", pszLabel ? pszLabel : "");
+    if (!pNames || nCells < 1)
+        return 0;
+    DWORD nWritten = 0;
+    for (DWORD i = 0; i < nCells; ++i) {
+        char szName[PROFILE_NAME_CELL];
+        if (strnlen(pNames[i], PROFILE_NAME_CELL) == PROFILE_NAME_CELL) {
+            TraceLog("LMPROFILE::ExportProfilesToJXP - profile name too long\n");
+            continue;
+        }
+        strcpy(szName, pNames[i]);
+        nWritten += SaveProfileToJXP(szName) ? 1 : 0;
+    }
+    return nWritten;
+}
+
+bool LMPROFJXP::SaveProfileToJXP(const char* pszProfile)
+{
+    TraceLog("SaveProfileToJXP - %s\n", pszProfile);
+    if (m_hJxpFile == INVALID_HANDLE_VALUE)
+        return false;
+    m_dwDefaultDevModeSize = GetDefaultDevModeSizeRetry();
+    DWORD cbDevMode = 0;
+    std::unique_ptr<BYTE[]> devMode = GetProfileDevModeFromReg(pszProfile, &cbDevMode);
+
+    if (!SeekJxpFile(0, true))
+        return false;
+    m_dwProfileOffset = SetFilePointer(m_hJxpFile, 0, nullptr, FILE_CURRENT);
+    TraceLog("Current file pointer is %ld\n", m_dwProfileOffset);
+
+    const ProfileRecord* pRecord = GetProfileDataModel(pszProfile);
+    if (!pRecord)
+        return false;
+    // The record lives in the cache, which the store may replace: take what the entry needs.
+    ProfileRecord record = *pRecord;
+    record.szName[sizeof(record.szName) - 1] = '\0';
+    record.szDescription[sizeof(record.szDescription) - 1] = '\0';
+    if (!FillProfileEntry(record.szName, record.dwProfileParam1, record.dwProfileParam2, record.szDescription) ||
+        !WriteProfileEntry(m_pProfileEntry.get()))
+        return false;
+
+    if (devMode && !SaveProfileDevmodeToJxp(reinterpret_cast<DEVMODEW*>(devMode.get())))
+        return false;
+
+    DWORD nValues = EnumProfileRegValue(pszProfile, -1, nullptr, nullptr, 0);
+    if (nValues > 0) {
+        std::unique_ptr<char[][PRINTER_NAME_CHARS]> names(new (std::nothrow) char[nValues][PRINTER_NAME_CHARS]);
+        std::unique_ptr<DWORD[]> sizes(new (std::nothrow) DWORD[nValues]);
+        if (!names || !sizes) {
+            TraceLog("SaveProfileToJXP - out of memory - %d values\n", nValues);
+            return false;
+        }
+        DWORD nListed = EnumProfileRegValue(pszProfile, -1, names.get(), sizes.get(), nValues);
+        for (DWORD i = 0; i < nListed && i < nValues; ++i) {
+            const char* pszValue = names[i];
+            if (strcmp(pszValue, DEFAULT_DEVMODE) == 0 || strcmp(pszValue, SETUP_VALUE) == 0)
+                continue;
+            DWORD cbValue = LoadProfileRegValue(pszProfile, -1, pszValue, nullptr, 0, nullptr, nullptr);
+            std::unique_ptr<BYTE[]> data(new (std::nothrow) BYTE[cbValue ? cbValue : 1]);
+            if (!data)
+                return false;
+            DWORD cbLoaded = 0, dwType = REG_BINARY;
+            // A value that cannot be loaded travels with no data rather than stale bytes.
+            if (cbValue == 0 ||
+                LoadProfileRegValue(pszProfile, -1, pszValue, data.get(), cbValue, &cbLoaded, &dwType) == 0)
+                cbLoaded = 0;
+            if (!WriteRegValueRecord(pszValue, dwType, data.get(), cbLoaded))
+                return false;
+        }
+    }
+
+    DWORD cbSetup = GetProfileRegValueSize(pszProfile, SETUP_VALUE);
+    std::unique_ptr<BYTE[]> setup(new (std::nothrow) BYTE[cbSetup ? cbSetup : 1]);
+    if (!setup)
+        return false;
+    DWORD cbRead = 0, dwType = 0;
+    if (cbSetup == 0 || GetProfileRegValue(pszProfile, SETUP_VALUE, setup.get(), cbSetup, &cbRead, &dwType) == 0)
+        cbRead = 0;
+    if (!WriteSetupRecord(SETUP_VALUE, REG_BINARY, setup.get(), cbRead))
+        return false;
+
+    // The entry header now carries the final section lengths; only then does the profile count.
+    if (!WriteProfileEntry(m_pProfileEntry.get()) || !AddProfileCount())
+        return false;
+    return true;
+}

@@ -1,0 +1,206 @@
+// Import: profiles of a profile file brought into the session's printer, as listed profiles or
+// as "Factory Default", and the apply of a stored profile to the printer.
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "codec/jxp_format.h"
+#include "core/cells.h"
+#include "core/lmprofjxp.h"
+#include "core/trace.h"
+#include "profile_file/entry_fields.h"
+#include "settings/devmode_access.h"
+
+namespace {
+
+const char FACTORY_DEFAULT[] = "Factory Default";
+const char DEFAULT_DEVMODE[] = "Default DevMode";
+constexpr DWORD MAX_REG_NUM = 25;
+
+// A section of the entry just read, loaded whole: the walk has checked that it lies inside
+// the file, so what is read is exactly the section.
+bool ReadSection(LMPROFJXP& session, uint64_t qwOffset, DWORD cb, std::vector<BYTE>* pOut)
+{
+    pOut->clear();
+    if (cb == 0)
+        return true;
+    try {
+        pOut->resize(cb);
+    } catch (const std::bad_alloc&) {
+        TraceLog("LMPROFJXP::LoadProfileFromJXP - out of memory - %ld\n", cb);
+        return false;
+    }
+    return session.SeekJxpFile(qwOffset) && session.ReadJxpData(pOut->data(), cb) == cb;
+}
+
+}  // namespace
+
+DWORD LMPROFJXP::ImportProfilesFromJXP(const void* pFilePath, char (*pNames)[PROFILE_NAME_CELL], DWORD nCells,
+                                       BOOL bAsDefault)
+{
+    if (m_bAnsi)
+        TraceLog("LMPROFILE::ImportProfilesFromJXP - %s, %d\n", pFilePath ? static_cast<const char*>(pFilePath) : "",
+                 bAsDefault);
+    else
+        TraceLogW(L"LMPROFILE::ImportProfilesFromJXP - %s, %d\n",
+                  pFilePath ? static_cast<const wchar_t*>(pFilePath) : L"", bAsDefault);
+    if (!OpenJxpFile(pFilePath, JXP_OPEN_READ))
+        return 0;
+    // The listing refuses a file without the magic; so does the import.
+    if (JxpCheckFileHeader(m_JxpHead.get(), JXP_HEADER_SIZE) != JXP_HEADER_OK) {
+        TraceLog("LMPROFILE::ImportProfilesFromJXP - not a profile file\n");
+        CloseJxpFile();
+        return 0;
+    }
+    DWORD nTotal = 0;
+    for (DWORD i = 0; pNames && i < nCells; ++i) {
+        if (strnlen(pNames[i], PROFILE_NAME_CELL) == PROFILE_NAME_CELL) {
+            TraceLog("LMPROFILE::ImportProfilesFromJXP - profile name too long\n");
+            continue;
+        }
+        char szName[PROFILE_NAME_CELL];
+        strcpy(szName, pNames[i]);
+        nTotal += LoadProfileFromJXP(szName, bAsDefault);
+    }
+    CloseJxpFile();
+    return nTotal;
+}
+
+DWORD LMPROFJXP::LoadProfileFromJXP(const char* pszProfile, BOOL bAsDefault)
+{
+    TraceLog("LMPROFJXP::LoadProfileFromJXP - %s, %d\n", pszProfile, bAsDefault);
+    if (JxpProfileCount(m_JxpHead.get()) < 1)
+        return 0;
+
+    JxpReader reader = FileReader();
+    JxpWalk walk = JxpWalkStart(m_JxpHead.get());
+    uint64_t qwData = 0;
+    bool bImported = false;
+    for (;;) {
+        BYTE* pEntry = m_pProfileEntry.get();
+        JxpWalkStep step = JxpWalkNext(reader, &walk, pEntry, &qwData);
+        if (step == JXP_WALK_END)
+            break;
+        if (step != JXP_WALK_ENTRY) {
+            // The entries behind a damaged one cannot be found: stop with what was imported.
+            TraceLog("LMPROFJXP::LoadProfileFromJXP - entry %d damaged or cut\n", walk.nIndex);
+            break;
+        }
+        JxpEntryHeader entry;
+        memcpy(&entry, pEntry, sizeof(entry));
+        char szName[PROFILE_NAME_CELL];
+        CopyField(szName, sizeof(szName), entry.szProfileName, sizeof(entry.szProfileName));
+        TraceLog("*** %s\n", szName);
+        if (!JxpEntryNameIs(pEntry, pszProfile))
+            continue;
+        TraceLog("Profile : %s, Size : %d\n", szName, DWORD(JxpSectionsLength(pEntry)));
+
+        DWORD nRegNum = GetAvailableRegNum();
+        TraceLog("*** nRegNum = %d\n", nRegNum);
+        if (nRegNum > MAX_REG_NUM)
+            continue;
+        const char* pszTarget = bAsDefault ? FACTORY_DEFAULT : pszProfile;
+        int nTarget = bAsDefault ? 0 : int(nRegNum);
+
+        // Every section of this entry is read and checked before anything is stored, so a
+        // damaged entry changes nothing on the printer.
+        uint64_t qwValues = qwData + uint64_t(entry.dwDataSize[0]) + entry.dwDataSize[1];
+        std::vector<BYTE> values, setup;
+        if (!ReadSection(*this, qwValues, entry.dwDataSize[2], &values) ||
+            !ReadSection(*this, qwValues + entry.dwDataSize[2], entry.dwDataSize[3], &setup)) {
+            TraceLog("LMPROFJXP::LoadProfileFromJXP - sections of %s unreadable\n", szName);
+            continue;
+        }
+        std::vector<JxpValueRecord> records;
+        ByteCursor valueCursor(values.data(), values.size());
+        bool bDamaged = false;
+        while (valueCursor.Left() > 0) {
+            JxpValueRecord record;
+            if (!JxpReadValueRecord(valueCursor, &record)) {
+                bDamaged = true;
+                break;
+            }
+            records.push_back(record);
+        }
+        JxpValueRecord setupRecord = {};
+        bool bSetup = false;
+        if (m_bImportSetup && !setup.empty()) {
+            ByteCursor setupCursor(setup.data(), setup.size());
+            bSetup = JxpReadValueRecord(setupCursor, &setupRecord);
+            bDamaged = bDamaged || !bSetup;
+        }
+        if (bDamaged) {
+            TraceLog("LMPROFJXP::LoadProfileFromJXP - value section of %s cut or damaged\n", szName);
+            continue;
+        }
+
+        DWORD cbDevMode = GetDefaultDevModeSizeRetry();
+        std::unique_ptr<BYTE[]> devMode(new (std::nothrow) BYTE[cbDevMode]());
+        if (!devMode)
+            continue;
+        SeekJxpFile(qwData);
+        if (LoadProfileDevModeFromJxp(pszProfile, reinterpret_cast<DEVMODEW*>(devMode.get())) == 0) {
+            TraceLog("LMPROFJXP::LoadProfileFromJXP - DEVMODE of %s not rebuilt\n", szName);
+            continue;
+        }
+        SaveProfileRegValue(pszTarget, nTarget, DEFAULT_DEVMODE, devMode.get(), cbDevMode, REG_BINARY);
+        for (const JxpValueRecord& record : records)
+            SaveProfileRegValue(pszTarget, nTarget, record.szValueName, record.pData, record.cbData, REG_BINARY);
+
+        if (bSetup) {
+            TraceLog("ProgReg------\n");
+            TraceLog("   *** Name = [%s]\n", setupRecord.szValueName);
+            TraceLog("   *** Size = [%d]\n", setupRecord.cbData);
+            TraceLog("   *** Type = [%d]\n", setupRecord.dwType);
+            if (setupRecord.cbData != 0)
+                SetRegValue("PrinterDriverData", "Setup", setupRecord.pData, setupRecord.cbData, REG_BINARY);
+        }
+
+        if (!bAsDefault) {
+            char szDescription[DESCRIPTION_CELL];
+            CopyField(szDescription, sizeof(szDescription), entry.szDescription, sizeof(entry.szDescription));
+            AddProfileToModel(pszProfile, szDescription, entry.dwProfileParam1, entry.dwProfileParam2, nRegNum);
+        }
+        bImported = true;
+    }
+    return bImported ? 1 : 0;
+}
+
+DWORD LMPROFJXP::ApplyRegistryValues(const char* pszProfile, int nRegNum)
+{
+    DWORD nValues = EnumProfileRegValue(pszProfile, nRegNum, nullptr, nullptr, 0);
+    if (nValues == 0)
+        return 0;
+    std::unique_ptr<char[][PRINTER_NAME_CHARS]> names(new (std::nothrow) char[nValues][PRINTER_NAME_CHARS]);
+    std::unique_ptr<DWORD[]> sizes(new (std::nothrow) DWORD[nValues]);
+    if (!names || !sizes)
+        return 0;
+    DWORD nListed = EnumProfileRegValue(pszProfile, nRegNum, names.get(), sizes.get(), nValues);
+    for (DWORD i = 0; i < nListed && i < nValues; ++i) {
+        const char* pszValue = names[i];
+        TraceLog("Apply registry values - [%s], [%d]\n", pszValue, sizes[i]);
+        bool bDevMode = strcmp(pszValue, DEFAULT_DEVMODE) == 0;
+        DWORD cbValue = LoadProfileRegValue(pszProfile, nRegNum, pszValue, nullptr, 0, nullptr, nullptr);
+        TraceLog(bDevMode ? "DevMode size = %d\n" : "Value size = %d\n", cbValue);
+        if (cbValue == 0)
+            continue;
+        std::unique_ptr<BYTE[]> data(new (std::nothrow) BYTE[cbValue]);
+        DWORD cbLoaded = 0, dwType = 0;
+        if (!data || LoadProfileRegValue(pszProfile, nRegNum, pszValue, data.get(), cbValue, &cbLoaded, &dwType) == 0)
+            continue;
+        if (bDevMode) {
+            // A stored value that does not hold the record its sizes describe is not applied.
+            if (!DevModeFits(data.get(), cbLoaded)) {
+                TraceLog("Apply registry values - damaged DEVMODE\n");
+                continue;
+            }
+            ApplyDevMode2Printer(reinterpret_cast<DEVMODEW*>(data.get()));
+            // The driver and the spooler take a moment to settle on the new settings.
+            Sleep(1000);
+        } else {
+            SetRegValue("PrinterDriverData", pszValue, data.get(), cbLoaded, REG_BINARY);
+        }
+    }
+    return 0;
+}
