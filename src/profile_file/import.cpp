@@ -11,6 +11,7 @@
 #include "core/trace.h"
 #include "profile_file/entry_fields.h"
 #include "settings/devmode_access.h"
+#include "store/profile_store.h"
 
 namespace {
 
@@ -32,6 +33,31 @@ bool ReadSection(LMPROFJXP& session, uint64_t qwOffset, DWORD cb, std::vector<BY
         return false;
     }
     return session.SeekJxpFile(qwOffset) && session.ReadJxpData(pOut->data(), cb) == cb;
+}
+
+// True when the buffer section is made of whole records. The rebuild stops at a record that
+// runs past the section, which would store a DEVMODE with only part of the profile's settings.
+bool BufferRecordsWhole(const std::vector<BYTE>& section)
+{
+    ByteCursor cursor(section.data(), section.size());
+    JxpBufferRecord record;
+    while (cursor.Left() > 0) {
+        if (!JxpReadBufferRecord(cursor, &record))
+            return false;
+    }
+    return true;
+}
+
+// Empties the value index of a registry number, so the pack lists no value. False when an
+// index that is there cannot be emptied.
+bool EmptyPack(LMPROFJXP& session, DWORD dwRegNum)
+{
+    char szIndex[32];
+    wsprintfA(szIndex, "JXP_%04lu", dwRegNum);
+    if (session.GetRegValueSize(PRINTER_DRIVER_DATA, szIndex) == 0)
+        return ValueIsAbsent(GetLastError());
+    BYTE none = 0;
+    return session.SetRegValue(PRINTER_DRIVER_DATA, szIndex, &none, 0, REG_BINARY);
 }
 
 }  // namespace
@@ -103,13 +129,27 @@ DWORD LMPROFJXP::LoadProfileFromJXP(const char* pszProfile, BOOL bAsDefault)
         const char* pszTarget = bAsDefault ? FACTORY_DEFAULT : pszProfile;
         int nTarget = bAsDefault ? 0 : int(nRegNum);
 
+        // The listing shows no entry whose texts run past their fields; importing one would
+        // list a profile the user was never offered.
+        char szDescription[DESCRIPTION_CELL], szEntryModel[MODEL_CELL];
+        if (!CopyField(szDescription, sizeof(szDescription), entry.szDescription, sizeof(entry.szDescription)) ||
+            !CopyField(szEntryModel, sizeof(szEntryModel), entry.szModel, sizeof(entry.szModel))) {
+            TraceLog("LMPROFJXP::LoadProfileFromJXP - entry %s has an unterminated text\n", szName);
+            continue;
+        }
+
         // Every section of this entry is read and checked before anything is stored, so a
         // damaged entry changes nothing on the printer.
         uint64_t qwValues = qwData + uint64_t(entry.dwDataSize[0]) + entry.dwDataSize[1];
-        std::vector<BYTE> values, setup;
-        if (!ReadSection(*this, qwValues, entry.dwDataSize[2], &values) ||
+        std::vector<BYTE> buffers, values, setup;
+        if (!ReadSection(*this, qwData + entry.dwDataSize[0], entry.dwDataSize[1], &buffers) ||
+            !ReadSection(*this, qwValues, entry.dwDataSize[2], &values) ||
             !ReadSection(*this, qwValues + entry.dwDataSize[2], entry.dwDataSize[3], &setup)) {
             TraceLog("LMPROFJXP::LoadProfileFromJXP - sections of %s unreadable\n", szName);
+            continue;
+        }
+        if (!BufferRecordsWhole(buffers)) {
+            TraceLog("LMPROFJXP::LoadProfileFromJXP - buffer section of %s cut or damaged\n", szName);
             continue;
         }
         std::vector<JxpValueRecord> records;
@@ -144,6 +184,13 @@ DWORD LMPROFJXP::LoadProfileFromJXP(const char* pszProfile, BOOL bAsDefault)
             TraceLog("LMPROFJXP::LoadProfileFromJXP - DEVMODE of %s not rebuilt\n", szName);
             continue;
         }
+        // The number is free in the list, yet a pack may lie under it (a later entry of a
+        // repeated name is stored there unlisted): the profile starts from an empty pack rather
+        // than take over another one's values.
+        if (!bAsDefault && !EmptyPack(*this, nRegNum)) {
+            TraceLog("LMPROFJXP::LoadProfileFromJXP - pack %d cannot be emptied\n", nRegNum);
+            continue;
+        }
         SaveProfileRegValue(pszTarget, nTarget, DEFAULT_DEVMODE, devMode.get(), cbDevMode, REG_BINARY);
         for (const JxpValueRecord& record : records)
             SaveProfileRegValue(pszTarget, nTarget, record.szValueName, record.pData, record.cbData, REG_BINARY);
@@ -158,8 +205,6 @@ DWORD LMPROFJXP::LoadProfileFromJXP(const char* pszProfile, BOOL bAsDefault)
         }
 
         if (!bAsDefault) {
-            char szDescription[DESCRIPTION_CELL];
-            CopyField(szDescription, sizeof(szDescription), entry.szDescription, sizeof(entry.szDescription));
             AddProfileToModel(pszProfile, szDescription, entry.dwProfileParam1, entry.dwProfileParam2, nRegNum);
         }
         bImported = true;

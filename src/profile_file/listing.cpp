@@ -57,6 +57,12 @@ int LMPROFJXP::GetProfileDataFromJXP(char (*pNames)[PROFILE_NAME_CELL], char (*p
     CopyField(szModel, sizeof(szModel), head + offsetof(JxpFileHeader, szModel), MODEL_CELL);
     int nCount = JxpProfileCount(head);
     TraceLog("model = %s, total %d profile exist\n", szModel, nCount);
+    // A negative count is damage, and handed on it would read as "cannot be opened" (-1) or
+    // as some other failure: such a file lists nothing.
+    if (nCount < 0) {
+        TraceLog("LMPROFILE::GetProfileDataFromJXP - profile count %d damaged\n", nCount);
+        return 0;
+    }
     if (nCount < 1)
         return nCount;
 
