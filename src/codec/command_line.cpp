@@ -10,9 +10,9 @@ void CmdLineArgs::Clear()
 
 int CmdLineArgs::Split(const char* pszLine)
 {
+    Clear();
     if (!pszLine)
         return 0;
-    Clear();
     enum { NONE, DOUBLE, SINGLE } quote = NONE;
     size_t nLength = 0;
     bool bOverflow = false;

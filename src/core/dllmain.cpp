@@ -2,6 +2,7 @@
 
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
+#include "installer/lmprofinst.h"
 
 void DestroyCurrentSessionOnUnload();
 
@@ -20,6 +21,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
         break;
     case DLL_PROCESS_DETACH:
         TraceLog("LmProfInst - DLL_PROCESS_DETACH\n");
+        DestroyWizardPackage();
         DestroyCurrentSessionOnUnload();
         break;
     default:

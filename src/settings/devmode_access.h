@@ -12,9 +12,9 @@ class LMPROFJXP;
 // addresses; nullptr otherwise. *pcbMain receives its size.
 BYTE* MainBlockOf(LMPROFJXP& session, DEVMODEW* pDevMode, DWORD* pcbMain);
 
-// Visits the plug-in blocks after a main block of cbMain bytes, in chain order; the walk ends
-// at the first block that is not sound.
-void ForEachPlugIn(DEVMODEW* pDevMode, DWORD cbMain,
+// Visits the plug-in blocks that follow the main block (at pMain, cbMain bytes long), in chain
+// order; the walk ends at the first block that is not sound.
+void ForEachPlugIn(DEVMODEW* pDevMode, const BYTE* pMain, DWORD cbMain,
                    const std::function<void(BYTE* pBlock, const devmode::BlockHeader& h)>& visit);
 
 // True when cb bytes hold the whole record its own dmSize and dmDriverExtra describe.

@@ -46,11 +46,13 @@ BYTE* MainBlockOf(LMPROFJXP& session, DEVMODEW* pDevMode, DWORD* pcbMain)
     return pMain;
 }
 
-void ForEachPlugIn(DEVMODEW* pDevMode, DWORD cbMain, const std::function<void(BYTE*, const BlockHeader&)>& visit)
+void ForEachPlugIn(DEVMODEW* pDevMode, const BYTE* pMain, DWORD cbMain,
+                   const std::function<void(BYTE*, const BlockHeader&)>& visit)
 {
     BYTE* pPrivate = reinterpret_cast<BYTE*>(pDevMode) + pDevMode->dmSize;
     size_t cbPrivate = pDevMode->dmDriverExtra;
-    size_t off = cbMain;
+    // The plug-ins follow the main block wherever the chain put it.
+    size_t off = size_t(pMain - pPrivate) + cbMain;
     BlockHeader h;
     while (off < cbPrivate && ReadBlockHeader(pPrivate, cbPrivate, off, &h) && IsSoundBlock(h, off, cbPrivate)) {
         visit(pPrivate + off, h);

@@ -88,11 +88,14 @@ DWORD LMPROFJXP::CopyProfileToDevMode(DEVMODEW* pDevMode, const BYTE* pDwordData
             memcpy(pDevMode->dmFormName, pData, cbRecord);
         } else if (dwId == RECORD_PLUGIN) {
             BlockHeader stored;
-            if (!ReadBlockHeader(pData, cbRecord, 0, &stored) || stored.dwSize != cbRecord) {
+            // A stored block must be a whole block: with its signature, or the chain would end
+            // at it once it is in the DEVMODE.
+            if (!ReadBlockHeader(pData, cbRecord, 0, &stored) || stored.dwSize != cbRecord ||
+                stored.dwSignature != BLOCK_SIGNATURE) {
                 TraceLog("FATAL ERROR - Plug-In data size incorrect\n");
                 continue;
             }
-            ForEachPlugIn(pDevMode, cbMain, [&](BYTE* pBlock, const BlockHeader& h) {
+            ForEachPlugIn(pDevMode, pMain, cbMain, [&](BYTE* pBlock, const BlockHeader& h) {
                 if (h.wId != stored.wId)
                     return;
                 TraceLog("PD Block = %x %x %d %d\n", h.dwSignature, h.dwSize, h.wId, h.wTraced);

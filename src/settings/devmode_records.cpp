@@ -126,7 +126,7 @@ DWORD LMPROFJXP::MakeDevModeBufferData(DEVMODEW* pDevMode, BYTE* pOut, DWORD cbC
     }
 
     TraceLog("*** Private DevMode data - Plug-ins\n");
-    ForEachPlugIn(pDevMode, cbMain, [&](BYTE* pBlock, const BlockHeader& h) {
+    ForEachPlugIn(pDevMode, pMain, cbMain, [&](BYTE* pBlock, const BlockHeader& h) {
         TraceLog("PD Block = %x %x %d %d\n", h.dwSignature, h.dwSize, h.wId, h.wTraced);
         if (const char* pszFound = FoundLine(h.wId))
             TraceLog("%s", pszFound);

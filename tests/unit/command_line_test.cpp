@@ -35,8 +35,10 @@ TEST(CommandLine, QuotesGroupBlanksAndEndTheirArgument)
     EXPECT_EQ((V{"open ended"}), Split("\"open ended"));
     EXPECT_EQ(V{}, Split(""));
     CmdLineArgs args;
+    EXPECT_EQ(2, args.Split("a b"));
     EXPECT_EQ(0, args.Split(nullptr));
-    EXPECT_STREQ("", args.Arg(5));
+    EXPECT_EQ(0, args.Count()) << "a missing line leaves no arguments of an earlier one";
+    EXPECT_STREQ("", args.Arg(0));
 }
 
 TEST(CommandLine, LinesThatDoNotFitAreRefusedWhole)

@@ -199,6 +199,33 @@ TEST_F(DevModeEngine, OnlyTheChangedSettingsAreWritten)
     EXPECT_EQ(31u, buffers[0].dwId);
 }
 
+// The plug-ins are the blocks that follow the main block, wherever the chain puts it; a stored
+// block without its signature is never copied in, or the chain would end there.
+TEST_F(DevModeEngine, PlugInsFollowTheMainBlockAndKeepTheirSignature)
+{
+    std::vector<BYTE> moved = m_default;
+    BYTE* pPrivate = Main(moved);
+    std::vector<BYTE> main(pPrivate, pPrivate + 1024), first(pPrivate + 1024, pPrivate + 1088);
+    memcpy(pPrivate, first.data(), 64);            // prolog/epilog block first,
+    memcpy(pPrivate + 64, main.data(), 1024);      // then the main block, then the watermark
+    auto buffers = BufferRecords(Section(false, moved));
+    std::vector<uint32_t> plugIns;
+    for (const auto& record : buffers) {
+        if (record.dwId == 201)
+            plugIns.push_back(GetU16(record.data.data() + 4));
+    }
+    EXPECT_EQ((std::vector<uint32_t>{20000}), plugIns);
+
+    std::vector<BYTE> block(Block(m_default, 20000), Block(m_default, 20000) + 128);
+    PutU32(block.data(), 0);
+    std::vector<BYTE> record = Bytes({201, 128});
+    record.insert(record.end(), block.begin(), block.end());
+    TraceCapture::Clear();
+    std::vector<BYTE> after = Apply(m_default, {}, record);
+    EXPECT_EQ(m_default, after);
+    EXPECT_TRUE(TraceCapture::Contains("FATAL ERROR - Plug-In data size incorrect\n"));
+}
+
 TEST_F(DevModeEngine, RecordsWrittenAndReadBackGiveTheSameSettings)
 {
     std::vector<BYTE> dm = m_default;
