@@ -383,6 +383,10 @@ extern "C" int WINAPI ImportProfileAsDefault(LPCSTR pszPath, LPCSTR pszProfile, 
         if (bFlags & 4) {
             if (bAsDefault)
                 pSession->ApplyRegistryValues("Factory Default", 0);
+            else if (strcmp(cell, "Factory Default") != 0 && pSession->GetProfRegNum(cell) == 0)
+                // Looked up by a name the printer does not list, the pack would be the one of
+                // number 0: the printer would get "Factory Default" instead of what was asked.
+                TraceLog("ImportProfileAsDefault - %s is not listed, nothing applied\n", cell);
             else
                 pSession->ApplyRegistryValues(cell, -1);
         }

@@ -143,6 +143,16 @@ TEST_F(AsDefault, Flags4ListTheProfileAndApplyItWithoutSetup)
     EXPECT_TRUE(TraceCapture::Contains("RestorePrintSize to 1\n"));
     EXPECT_TRUE(TraceCapture::Contains("RestoreOutputBin to 0\n"));
     EXPECT_EQ(NotesBytes(1), e.Data("Notes"));
+
+    // A name the file does not hold is neither imported nor applied: the printer does not get
+    // "Factory Default" in its place.
+    ASSERT_TRUE(Dll().InitJxpApi(nullptr, e.Name()));
+    TraceCapture::Clear();
+    EXPECT_EQ(0, Dll().ImportProfileAsDefault(m_file.c_str(), "Nowhere", 4));
+    Dll().CloseJxpApi(nullptr, e.Name());
+    EXPECT_TRUE(TraceCapture::Contains("ImportProfileAsDefault - Nowhere is not listed, nothing applied\n"))
+        << TraceCapture::Dump();
+    EXPECT_EQ(after, e.CurrentDevMode());
 }
 
 // Two entries named "Office" with different settings: each brings its own DEVMODE and values;
