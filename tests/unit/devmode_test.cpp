@@ -226,6 +226,30 @@ TEST_F(DevModeEngine, PlugInsFollowTheMainBlockAndKeepTheirSignature)
     EXPECT_TRUE(TraceCapture::Contains("FATAL ERROR - Plug-In data size incorrect\n"));
 }
 
+// A section the file does not take whole fails the save, and the entry keeps its sizes: it
+// must not describe bytes that are not there.
+TEST_F(DevModeEngine, ASectionTheFileRefusesIsNotRecorded)
+{
+    char szTemp[MAX_PATH], szFile[MAX_PATH];
+    GetTempPathA(MAX_PATH, szTemp);
+    GetTempFileNameA(szTemp, "lmw", 0, szFile);
+    HANDLE hReadOnly = CreateFileA(szFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hReadOnly);
+    std::vector<BYTE> dm = m_default;
+    Dm(dm)->dmCopies = 7;
+    JxpEntryHeader* pEntry = reinterpret_cast<JxpEntryHeader*>(m_session->m_pProfileEntry.get());
+    memset(pEntry->dwDataSize, 0, sizeof(pEntry->dwDataSize));
+    m_session->m_hJxpFile = hReadOnly;
+    EXPECT_FALSE(m_session->SaveProfileDevmodeToJxp(Dm(dm)));
+    m_session->m_hJxpFile = INVALID_HANDLE_VALUE;
+    CloseHandle(hReadOnly);
+    DeleteFileA(szFile);
+    EXPECT_EQ(0u, pEntry->dwDataSize[0]);
+    EXPECT_EQ(0u, pEntry->dwDataSize[1]);
+    EXPECT_TRUE(TraceCapture::Contains("SaveProfileDevmodeToJxp - DWORD - 0 bytes written, nSize = 8\n"))
+        << TraceCapture::Dump();
+}
+
 TEST_F(DevModeEngine, RecordsWrittenAndReadBackGiveTheSameSettings)
 {
     std::vector<BYTE> dm = m_default;
