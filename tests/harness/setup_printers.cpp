@@ -255,6 +255,7 @@ const FIXTUREPRINTER kPrinters[] = {
     {FIXTURE_PRINTER_A1_W, 0},
     {FIXTURE_PRINTER_A2_W, 0},
     {FIXTURE_PRINTER_B1_W, 1},
+    {FIXTURE_PRINTER_C1_W, 2},
 };
 
 bool AddFixturePrinter(const FIXTUREPRINTER& fixture)

@@ -357,6 +357,21 @@ TEST_F(DevModeEngine, RebuildOnAnotherModelMapsPaperAndBinToItsLists)
     EXPECT_FALSE(TraceCapture::Contains("RestorePrintSize before 9\n"));
 }
 
+// A driver that lists more papers than any fixed list would hold: the list is sized from the
+// driver's count, so a paper far down it is still found.
+TEST_F(DevModeEngine, PaperListsLongerThan256EntriesAreReadWhole)
+{
+    auto wide = OpenSession(FIXTURE_PRINTER_C1);
+    ASSERT_TRUE(wide->IsComplete());
+    std::vector<BYTE> dm(wide->m_pDefaultDevMode.get(), wide->m_pDefaultDevMode.get() + wide->m_dwDefaultDevModeSize);
+    int nCount = 0;
+    EXPECT_NE(nullptr, wide->GetCapabilityList(DC_PAPERS, &nCount));
+    EXPECT_EQ(300, nCount);
+    PutU16(Main(dm) + 376, 1005);   // Legal, the driver's last paper
+    wide->RestorePrintSize(Dm(dm));
+    EXPECT_EQ(299, GetU16(Main(dm) + 376));
+}
+
 class DevModeApply : public testing::Test {
 protected:
     void SetUp() override
