@@ -19,16 +19,16 @@ for dll in "${dlls[@]}"; do
   echo "$dll: $(printf '%s\n' "$dump" | awk '/file format/{print $NF; exit}')"
   exports=$(printf '%s\n' "$dump" | awk '/\[Ordinal\/Name Pointer\] Table/{t=1; next} t && /^[ \t]*\[/{print $NF} t && /^$/{t=0}')
   for name in $expected; do
-    printf '%s\n' "$exports" | grep -qx "$name" || { echo "  missing export: $name"; fail=1; }
+    grep -qx "$name" <<< "$exports" || { echo "  missing export: $name"; fail=1; }
   done
   for name in $exports; do
     case "$name" in *@*|_*) echo "  decorated export: $name"; fail=1;; esac
-    printf '%s\n' "$expected" | grep -qx "$name" || { echo "  export not in the .def: $name"; fail=1; }
+    grep -qx "$name" <<< "$expected" || { echo "  export not in the .def: $name"; fail=1; }
   done
   imports=$(printf '%s\n' "$dump" | awk '/DLL Name:/{print tolower($3)}')
   [ -n "$imports" ] || { echo "  no import table found"; fail=1; }
   for imp in $imports; do
-    printf '%s\n' "$imp" | grep -Eq "$allowed" || { echo "  non-system import: $imp"; fail=1; }
+    grep -Eq "$allowed" <<< "$imp" || { echo "  non-system import: $imp"; fail=1; }
   done
   echo "  exports: $(echo $exports)"
   echo "  imports: $(echo $imports)"
