@@ -190,9 +190,11 @@ public:
     DWORD m_dwProfileOffset;
     bool m_bImportSetup;
 
-private:
-    // Opens the printer by the session's name in the session's mode; pDefaults may be null.
+    // Opens the printer by the session's name in the session's mode, with printer defaults
+    // asking for dwDesiredAccess or without any; nullptr when it cannot be opened.
     HANDLE OpenPrinterByName(DWORD dwDesiredAccess, bool bWithDefaults) const;
+
+private:
     void FindDriverDirectory();
     bool m_bComplete;
 };

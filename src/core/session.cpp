@@ -5,6 +5,7 @@
 #include "core/cells.h"
 #include "core/holders.h"
 #include "core/lmprofjxp.h"
+#include "core/session_printer.h"
 #include "core/trace.h"
 
 namespace {
@@ -133,6 +134,11 @@ LMPROFJXP::~LMPROFJXP()
 
 HANDLE LMPROFJXP::OpenPrinterByName(DWORD dwDesiredAccess, bool bWithDefaults) const
 {
+    // An empty name would open the print server instead of a printer.
+    if (m_bAnsi ? !m_tszPrinterName[0] : !m_wszPrinterName[0]) {
+        SetLastError(ERROR_INVALID_PRINTER_NAME);
+        return nullptr;
+    }
     PRINTER_DEFAULTSA defaultsA = {nullptr, nullptr, dwDesiredAccess};
     PRINTER_DEFAULTSW defaultsW = {nullptr, nullptr, dwDesiredAccess};
     HANDLE h = nullptr;
@@ -144,16 +150,22 @@ HANDLE LMPROFJXP::OpenPrinterByName(DWORD dwDesiredAccess, bool bWithDefaults) c
     return bOk ? h : nullptr;
 }
 
+SessionPrinter::SessionPrinter(const LMPROFJXP& session, DWORD dwAccess) : m_h(nullptr)
+{
+    if (session.m_hPrinter != INVALID_HANDLE_VALUE && session.m_hPrinter != nullptr) {
+        m_h = session.m_hPrinter;
+        return;
+    }
+    m_own.Reset(session.OpenPrinterByName(dwAccess, dwAccess != 0));
+    m_h = m_own.Get();
+}
+
 void LMPROFJXP::FindDriverDirectory()
 {
-    AutoPrinter ownOpen;
-    HANDLE h = m_hPrinter;
-    if (h == INVALID_HANDLE_VALUE) {
-        ownOpen.Reset(OpenPrinterByName(0, false));
-        if (!ownOpen)
-            return;
-        h = ownOpen.Get();
-    }
+    SessionPrinter printer(*this, 0);
+    if (!printer)
+        return;
+    HANDLE h = printer.Get();
 
     // A 32-bit process on 64-bit Windows installs beside the 64-bit driver.
     const char* pszEnvironment = m_bAnsi ? "Windows 4.0" : "Windows NT x86";
@@ -185,14 +197,10 @@ void LMPROFJXP::FindDriverDirectory()
 
 void LMPROFJXP::GetPrinterModel()
 {
-    AutoPrinter ownOpen;
-    HANDLE h = m_hPrinter;
-    if (h == INVALID_HANDLE_VALUE) {
-        ownOpen.Reset(OpenPrinterByName(0, false));
-        if (!ownOpen)
-            return;
-        h = ownOpen.Get();
-    }
+    SessionPrinter printer(*this, 0);
+    if (!printer)
+        return;
+    HANDLE h = printer.Get();
     DWORD cbNeeded = 0;
     GetPrinterA(h, 2, nullptr, 0, &cbNeeded);
     if (cbNeeded < sizeof(PRINTER_INFO_2A))

@@ -5,6 +5,7 @@
 
 #include "core/holders.h"
 #include "core/lmprofjxp.h"
+#include "core/session_printer.h"
 #include "core/trace.h"
 #include "settings/devmode_access.h"
 
@@ -23,14 +24,10 @@ DWORD LMPROFJXP::GetDefaultDevModeSize()
         return dwStored;
     TraceLog("LMPROFJXP::GetDefaultDevModeSize - fail to get Default DevMode - Try another way\n");
 
-    AutoPrinter ownOpen;
-    HANDLE h = m_hPrinter;
-    if (h == INVALID_HANDLE_VALUE) {
-        ownOpen.Reset(OpenPrinterByName(0, false));
-        if (!ownOpen)
-            return 0;
-        h = ownOpen.Get();
-    }
+    SessionPrinter printer(*this, 0);
+    if (!printer)
+        return 0;
+    HANDLE h = printer.Get();
     // The wide call in both modes: the driver's private area is the same either way.
     LONG lSize = DocumentPropertiesW(m_hWnd, h, m_wszPrinterName, nullptr, nullptr, 0);
     return lSize < 1 ? 0 : DWORD(lSize);
@@ -90,14 +87,10 @@ DWORD LMPROFJXP::GetDefaultDevMode(BYTE* pOut)
 
     // The printer's current DEVMODE. A session without its own handle opens the printer
     // for this call, so the buffer is never left unfilled and taken for a DEVMODE.
-    AutoPrinter ownOpen;
-    HANDLE h = m_hPrinter;
-    if (h == INVALID_HANDLE_VALUE) {
-        ownOpen.Reset(OpenPrinterByName(0, false));
-        if (!ownOpen)
-            return 0;
-        h = ownOpen.Get();
-    }
+    SessionPrinter printer(*this, 0);
+    if (!printer)
+        return 0;
+    HANDLE h = printer.Get();
     DWORD cbNeeded = 0;
     GetPrinterW(h, 2, nullptr, 0, &cbNeeded);
     if (cbNeeded < sizeof(PRINTER_INFO_2W))

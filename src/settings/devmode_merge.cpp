@@ -6,6 +6,7 @@
 #include "codec/byte_cursor.h"
 #include "core/holders.h"
 #include "core/lmprofjxp.h"
+#include "core/session_printer.h"
 #include "core/trace.h"
 #include "settings/devmode_access.h"
 
@@ -183,16 +184,12 @@ DWORD LMPROFJXP::ApplyDevMode2Printer(DEVMODEW* pProfileDevMode)
     }
     RestoreDevMode(pProfileDevMode);
 
-    AutoPrinter ownOpen;
-    HANDLE h = m_hPrinter;
-    if (h == INVALID_HANDLE_VALUE) {
-        ownOpen.Reset(OpenPrinterByName(PRINTER_ALL_ACCESS, true));
-        if (!ownOpen) {
-            TraceLog("ApplyDevMode2Printer - OpenPrinter() fail - %ld\n", GetLastError());
-            return 0;
-        }
-        h = ownOpen.Get();
+    SessionPrinter printer(*this, PRINTER_ALL_ACCESS);
+    if (!printer) {
+        TraceLog("ApplyDevMode2Printer - OpenPrinter() fail - %ld\n", GetLastError());
+        return 0;
     }
+    HANDLE h = printer.Get();
 
     LONG cbSize = m_bAnsi ? DocumentPropertiesA(nullptr, h, nullptr, nullptr, nullptr, 0)
                           : DocumentPropertiesW(nullptr, h, nullptr, nullptr, nullptr, 0);

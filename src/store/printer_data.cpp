@@ -5,35 +5,9 @@
 #include "core/trace.h"
 #include "store/profile_store.h"
 
-StorePrinter::StorePrinter(const LMPROFJXP& session, DWORD dwAccess) : m_h(nullptr)
-{
-    if (session.m_hPrinter != INVALID_HANDLE_VALUE && session.m_hPrinter != nullptr) {
-        m_h = session.m_hPrinter;
-        return;
-    }
-    // An empty name would open the print server instead of a printer.
-    if (session.m_bAnsi ? !session.m_tszPrinterName[0] : !session.m_wszPrinterName[0]) {
-        SetLastError(ERROR_INVALID_PRINTER_NAME);
-        return;
-    }
-    HANDLE h = nullptr;
-    BOOL bOk;
-    if (session.m_bAnsi) {
-        PRINTER_DEFAULTSA defaults = {nullptr, nullptr, dwAccess};
-        bOk = OpenPrinterA(const_cast<char*>(session.m_tszPrinterName), &h, dwAccess ? &defaults : nullptr);
-    } else {
-        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, dwAccess};
-        bOk = OpenPrinterW(const_cast<wchar_t*>(session.m_wszPrinterName), &h, dwAccess ? &defaults : nullptr);
-    }
-    if (bOk && h) {
-        m_own.Reset(h);
-        m_h = h;
-    }
-}
-
 DWORD LMPROFJXP::GetRegValueSize(const char* pszKey, const char* pszValue)
 {
-    StorePrinter printer(*this, 0);
+    SessionPrinter printer(*this, 0);
     if (!printer)
         return 0;
     // The spooler reports an existing value's size together with ERROR_MORE_DATA, so the
@@ -48,7 +22,7 @@ DWORD LMPROFJXP::GetRegValueSize(const char* pszKey, const char* pszValue)
 DWORD LMPROFJXP::GetRegValue(const char* pszKey, const char* pszValue, BYTE* pBuffer, DWORD cbBuffer)
 {
     TraceLog("LMPROFJXP::GetRegValue - %s, %s\n", pszKey, pszValue);
-    StorePrinter printer(*this, 0);
+    SessionPrinter printer(*this, 0);
     if (!printer)
         return 0;
     DWORD dwType = 0, cbNeeded = 0;
@@ -65,7 +39,7 @@ DWORD LMPROFJXP::GetRegValue(const char* pszKey, const char* pszValue, BYTE* pBu
 bool LMPROFJXP::SetRegValue(const char* pszKey, const char* pszValue, const BYTE* pData, DWORD cbData, DWORD dwType)
 {
     TraceLog("LMPROFJXP::SetRegValue - %s, %s\n", pszKey, pszValue);
-    StorePrinter printer(*this, PRINTER_ACCESS_ADMINISTER);
+    SessionPrinter printer(*this, PRINTER_ACCESS_ADMINISTER);
     if (!printer)
         return false;
     DWORD dwErr = SetPrinterDataA(printer.Get(), const_cast<char*>(pszValue), dwType, const_cast<BYTE*>(pData), cbData);

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "core/holders.h"
+#include "core/session_printer.h"
 
 class LMPROFJXP;
 
@@ -28,19 +28,3 @@ inline bool ValueIsAbsent(DWORD dwErr)
 {
     return dwErr == ERROR_FILE_NOT_FOUND || dwErr == ERROR_MORE_DATA || dwErr == ERROR_SUCCESS;
 }
-
-// The session's own printer handle, or one opened for the length of one store call (closed by
-// the holder). Empty when the printer cannot be opened.
-class StorePrinter {
-public:
-    // dwAccess 0 opens without printer defaults.
-    StorePrinter(const LMPROFJXP& session, DWORD dwAccess);
-    StorePrinter(const StorePrinter&) = delete;
-    StorePrinter& operator=(const StorePrinter&) = delete;
-    HANDLE Get() const { return m_h; }
-    explicit operator bool() const { return m_h != nullptr; }
-
-private:
-    AutoPrinter m_own;
-    HANDLE m_h;
-};

@@ -192,7 +192,7 @@ DWORD LMPROFJXP::LoadProfileRegValue(const char* pszProfile, int nRegNum, const 
         return cbFile;
     }
 
-    StorePrinter printer(*this, 0);
+    SessionPrinter printer(*this, 0);
     if (!printer)
         return 0;
     DWORD dwType = 0, cbValue = 0;
@@ -229,7 +229,7 @@ DWORD LMPROFJXP::EnumProfileRegValue(const char* pszProfile, int nRegNum, char (
     char szIndex[32];
     MakeIndexName(szIndex, nRegNum);
 
-    StorePrinter printer(*this, 0);
+    SessionPrinter printer(*this, 0);
     if (!printer)
         return 0;
     DWORD dwType = 0, cbIndex = 0;
