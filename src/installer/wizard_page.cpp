@@ -1,0 +1,484 @@
+// The profile selection page of the driver installer's wizard: the offered profiles with a
+// check box each, Back / Next / Cancel; and the import of the ticked profiles under the status
+// box.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "core/trace.h"
+#include "installer/lmprofinst.h"
+#include "ui/conversions.h"
+#include "ui/lmstbox.h"
+
+namespace {
+
+constexpr int IDD_PROFILE_PAGE = 107;
+constexpr int IDB_CHECK_EMPTY = 108;
+constexpr int IDB_CHECK_TICKED = 109;
+constexpr int IDC_LIST = 1000;
+constexpr int IDC_BACK = 1002;
+constexpr int IDC_NEXT = 1003;
+constexpr int IDC_CANCEL = 1004;
+constexpr int IDC_LOGO = 1005;
+constexpr int IDC_HEADER_LINE = 1007;
+constexpr int IDC_TITLE = 1013;
+constexpr int IDC_SUBTITLE = 1014;
+
+constexpr int TXT_BACK = 1007;
+constexpr int TXT_NEXT = 1008;
+constexpr int TXT_CANCEL = 1009;
+constexpr int TXT_CONFIRM_CANCEL = 1015;
+constexpr int TXT_PROCESSING = 1051;
+constexpr int TXT_COMMON_PROFILES = 1062;
+constexpr int TXT_TITLE = 3011;
+constexpr int TXT_SUBTITLE = 3012;
+constexpr int TXT_COLUMN_PROFILES = 3013;
+constexpr int TXT_COLUMN_DESCRIPTION = 3014;
+
+constexpr int TEXT_CHARS = 260;
+constexpr int CHECK_SIZE = 16;
+constexpr UINT ROW_TEXT_FORMAT = DT_SINGLELINE | DT_VCENTER | DT_NOCLIP | DT_END_ELLIPSIS | DT_WORD_ELLIPSIS;
+
+// Set while the selection moves with a navigation key, so that the moved selection does not
+// tick the row it lands on. One page exists at a time.
+bool g_bKeyboardMove = false;
+
+// A rectangle of a page control in the page's client coordinates.
+RECT ControlRect(HWND hPage, int nId)
+{
+    RECT rc = {};
+    HWND hCtrl = GetDlgItem(hPage, nId);
+    if (hCtrl) {
+        GetWindowRect(hCtrl, &rc);
+        MapWindowPoints(nullptr, hPage, reinterpret_cast<POINT*>(&rc), 2);
+    }
+    return rc;
+}
+
+// Whether a navigation key moves the focused row of a list of nRows rows somewhere else: at
+// the first or last row the list leaves the selection alone, and a flag set then would swallow
+// the next click's tick.
+bool KeyMovesFocus(WORD wKey, int nFocus, int nRows)
+{
+    if (nRows <= 0)
+        return false;
+    if (nFocus < 0)
+        return true;
+    switch (wKey) {
+    case VK_UP:
+    case VK_HOME:
+    case VK_PRIOR:
+        return nFocus > 0;
+    case VK_DOWN:
+    case VK_END:
+    case VK_NEXT:
+        return nFocus < nRows - 1;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK ProfInstDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    LMPROFINST* pPackage = g_pCurrentPackage;
+    if (!pPackage)
+        return FALSE;
+    switch (uMsg) {
+    case WM_INITDIALOG:
+        return pPackage->OnInit(hDlg);
+    case WM_COMMAND:
+        pPackage->OnCommand(hDlg, LOWORD(wParam));
+        return TRUE;
+    case WM_CLOSE:
+        pPackage->OnCommand(hDlg, IDC_CANCEL);
+        return TRUE;
+    case WM_NOTIFY:
+        return pPackage->OnNotify(hDlg, reinterpret_cast<const NMHDR*>(lParam));
+    case WM_DRAWITEM:
+        return pPackage->OnDrawItem(hDlg, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_MEASUREITEM:
+        return pPackage->OnMeasureItem(hDlg, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+    case WM_PAINT:
+        return pPackage->OnPaint(hDlg);
+    case WM_MOVE:
+        return pPackage->OnMove(hDlg);
+    case WM_DESTROY:
+        return pPackage->OnDestroy(hDlg);
+    default:
+        return FALSE;
+    }
+}
+
+int LMPROFINST::RunWizardPage(SETUPDATA* pSetup)
+{
+    m_pSetup = pSetup;
+    if (m_nEntries <= 0 || !pSetup)
+        return pSetup ? LONG(setupdata::U32(pSetup, setupdata::OFF_NO_SLOT_RESULT)) : 0;
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
+    INT_PTR nResult;
+    if (m_bAnsi)
+        nResult = DialogBoxParamA(m_hModule, MAKEINTRESOURCEA(IDD_PROFILE_PAGE), m_hParent, ProfInstDlgProc,
+                                  reinterpret_cast<LPARAM>(pSetup));
+    else
+        nResult = DialogBoxParamW(m_hModule, MAKEINTRESOURCEW(IDD_PROFILE_PAGE), m_hParent, ProfInstDlgProc,
+                                  reinterpret_cast<LPARAM>(pSetup));
+    if (nResult == -1 && !m_hPage)
+        TraceLog("LMPROFINST::RunWizardPage - DialogBoxParam - %d\n", GetLastError());
+    return int(nResult);
+}
+
+BOOL LMPROFINST::OnInit(HWND hPage)
+{
+    TraceLog("LMPROFINST::OnInit\n");
+    g_bKeyboardMove = false;
+    char szText[TEXT_CHARS];
+    wchar_t wszText[TEXT_CHARS];
+
+    char szTitle[TEXT_CHARS] = "";
+    setupdata::CopyText(m_pSetup, setupdata::OFF_TITLE, szTitle, sizeof(szTitle));
+    if (m_bAnsi) {
+        SetWindowTextA(hPage, szTitle);
+    } else if (ConvertAnsiToWideCell(wszText, TEXT_CHARS, szTitle, m_uCodePage)) {
+        SetWindowTextW(hPage, wszText);
+    }
+
+    m_hPage = hPage;
+    SetWindowPos(hPage, nullptr, LONG(setupdata::U32(m_pSetup, setupdata::OFF_LEFT)),
+                 LONG(setupdata::U32(m_pSetup, setupdata::OFF_TOP)), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW);
+
+    m_hList = GetDlgItem(hPage, IDC_LIST);
+    SendMessageA(m_hList, WM_SETFONT, reinterpret_cast<WPARAM>(m_hBodyFont), FALSE);
+    SendMessageA(m_hList, LVM_SETITEMCOUNT, 10, 0);
+    const struct { int nText; int cx; } columns[] = {{TXT_COLUMN_PROFILES, 132}, {TXT_COLUMN_DESCRIPTION, 329}};
+    for (int i = 0; i < 2; ++i) {
+        LVCOLUMNA col = {};
+        col.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        col.fmt = LVCFMT_LEFT;
+        col.cx = columns[i].cx;
+        col.pszText = m_pLang->GetLangStringA(columns[i].nText, szText, TEXT_CHARS);
+        col.iSubItem = i;
+        SendMessageA(m_hList, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+    }
+
+    const struct { int nId; int nText; } buttons[] = {
+        {IDC_BACK, TXT_BACK}, {IDC_NEXT, TXT_NEXT}, {IDC_CANCEL, TXT_CANCEL}};
+    for (const auto& button : buttons) {
+        HWND hButton = GetDlgItem(hPage, button.nId);
+        SendMessageA(hButton, WM_SETFONT, reinterpret_cast<WPARAM>(m_hBodyFont), FALSE);
+        if (m_bAnsi)
+            SetWindowTextA(hButton, m_pLang->GetLangStringA(button.nText, szText, TEXT_CHARS));
+        else if (m_pLang->GetLangStringW(button.nText, wszText, TEXT_CHARS))
+            SetWindowTextW(hButton, wszText);
+    }
+
+    for (int i = 0; i < m_nEntries; ++i) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = 9999;
+        item.pszText = m_pEntries[i].szDisplayName;
+        item.lParam = i;
+        int nRow = int(SendMessageA(m_hList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        if (nRow < 0)
+            continue;
+        LVITEMA sub = {};
+        sub.iSubItem = 1;
+        sub.pszText = m_pEntries[i].szDescription;
+        SendMessageA(m_hList, LVM_SETITEMTEXTA, nRow, reinterpret_cast<LPARAM>(&sub));
+    }
+    SetFocus(GetDlgItem(hPage, IDC_NEXT));
+    return FALSE;
+}
+
+PROFENTRY* LMPROFINST::EntryOfRow(int nRow) const
+{
+    if (!m_hList || nRow < 0)
+        return nullptr;
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = nRow;
+    if (!SendMessageA(m_hList, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+        return nullptr;
+    if (item.lParam < 0 || item.lParam >= m_nEntries)
+        return nullptr;
+    return &m_pEntries[item.lParam];
+}
+
+void LMPROFINST::ClearListSelection()
+{
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = 0;
+    SendMessageA(m_hList, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&item));
+}
+
+BOOL LMPROFINST::OnCommand(HWND hPage, int nId)
+{
+    switch (nId) {
+    case IDC_BACK:
+        EndDialog(hPage, -1);
+        break;
+    case IDC_NEXT:
+        EndDialog(hPage, 1);
+        break;
+    case IDC_CANCEL: {
+        char szTitle[TEXT_CHARS] = "";
+        if (m_pSetup)
+            setupdata::CopyText(m_pSetup, setupdata::OFF_TITLE, szTitle, sizeof(szTitle));
+        int nAnswer;
+        if (m_bAnsi) {
+            char szText[TEXT_CHARS];
+            nAnswer = MessageBoxA(hPage, m_pLang->GetLangStringA(TXT_CONFIRM_CANCEL, szText, TEXT_CHARS), szTitle,
+                                  MB_OKCANCEL | MB_ICONQUESTION);
+        } else {
+            wchar_t wszText[TEXT_CHARS] = L"";
+            wchar_t wszTitle[TEXT_CHARS] = L"";
+            m_pLang->GetLangStringW(TXT_CONFIRM_CANCEL, wszText, TEXT_CHARS);
+            ConvertAnsiToWideCell(wszTitle, TEXT_CHARS, szTitle, m_uCodePage);
+            nAnswer = MessageBoxW(hPage, wszText, wszTitle, MB_OKCANCEL | MB_ICONQUESTION);
+        }
+        if (nAnswer == IDOK)
+            EndDialog(hPage, 0);
+        break;
+    }
+    default:
+        break;
+    }
+    return TRUE;
+}
+
+BOOL LMPROFINST::OnNotify(HWND hPage, const NMHDR* pHdr)
+{
+    if (!pHdr || pHdr->idFrom != IDC_LIST || pHdr->hwndFrom != m_hList)
+        return TRUE;
+    switch (pHdr->code) {
+    case LVN_KEYDOWN: {
+        WORD wKey = reinterpret_cast<const NMLVKEYDOWN*>(pHdr)->wVKey;
+        if (wKey == VK_SPACE) {
+            // The list selects the focused row after this: with the selection cleared first,
+            // that selection flips the row's tick.
+            ClearListSelection();
+            g_bKeyboardMove = false;
+        } else {
+            int nFocus = int(SendMessageA(m_hList, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
+            int nRows = int(SendMessageA(m_hList, LVM_GETITEMCOUNT, 0, 0));
+            if (KeyMovesFocus(wKey, nFocus, nRows))
+                g_bKeyboardMove = true;
+        }
+        return TRUE;
+    }
+    case LVN_ITEMCHANGED: {
+        const NMLISTVIEW* pChange = reinterpret_cast<const NMLISTVIEW*>(pHdr);
+        // Only a row that becomes selected counts: the list also reports focus changes of a
+        // row that stays selected, and flipping on those would undo the tick just made.
+        bool bSelected = (pChange->uChanged & LVIF_STATE) && (pChange->uNewState & LVIS_SELECTED) &&
+                         !(pChange->uOldState & LVIS_SELECTED);
+        if (g_bKeyboardMove) {
+            if (bSelected)
+                g_bKeyboardMove = false;
+            return TRUE;
+        }
+        if (!bSelected)
+            return TRUE;
+        PROFENTRY* pEntry = EntryOfRow(pChange->iItem);
+        if (!pEntry)
+            return FALSE;
+        pEntry->dwSelected ^= 1;
+        return TRUE;
+    }
+    case NM_CLICK:
+        // Releasing the button unselects the row again, so the next click on it flips it back.
+        ClearListSelection();
+        g_bKeyboardMove = false;
+        return TRUE;
+    default:
+        return TRUE;
+    }
+}
+
+BOOL LMPROFINST::OnMeasureItem(HWND hPage, MEASUREITEMSTRUCT* pMeasure)
+{
+    if (pMeasure)
+        pMeasure->itemHeight = CHECK_SIZE;
+    return TRUE;
+}
+
+BOOL LMPROFINST::OnDrawItem(HWND hPage, const DRAWITEMSTRUCT* pDraw)
+{
+    if (!pDraw || pDraw->CtlID != IDC_LIST || pDraw->itemID == UINT(-1))
+        return FALSE;
+    if (pDraw->itemAction != ODA_DRAWENTIRE && pDraw->itemAction != ODA_SELECT && pDraw->itemAction != ODA_FOCUS)
+        return TRUE;
+    int nRow = int(pDraw->itemID);
+    PROFENTRY* pEntry = EntryOfRow(nRow);
+    if (!pEntry)
+        return FALSE;
+    HDC hdc = pDraw->hDC;
+    RECT rcRow = pDraw->rcItem;
+
+    COLORREF crOldText = SetTextColor(hdc, (pDraw->itemState & ODS_FOCUS) ? RGB(0, 0, 255)
+                                                                          : GetSysColor(COLOR_WINDOWTEXT));
+    // The page shows no selection highlight: the row is filled in the window colour, not in
+    // the highlight colour the list hands a selected row over with (which would leave the
+    // texts in white boxes on a blue bar).
+    COLORREF crWindow = GetSysColor(COLOR_WINDOW);
+    COLORREF crHanded = SetBkColor(hdc, crWindow);
+    HPEN hPen = CreatePen(PS_SOLID, 1, crWindow);
+    HBRUSH hBrush = CreateSolidBrush(crWindow);
+    HGDIOBJ hOldPen = SelectObject(hdc, hPen);
+    HGDIOBJ hOldBrush = SelectObject(hdc, hBrush);
+
+    // The list hands the row over with a small margin, so the first column's right edge is
+    // taken from the second column's cell rather than added to the row's left edge.
+    RECT rcSecond = {};
+    rcSecond.top = 1;
+    rcSecond.left = LVIR_BOUNDS;
+    int nFirstRight = SendMessageA(m_hList, LVM_GETSUBITEMRECT, nRow, reinterpret_cast<LPARAM>(&rcSecond))
+                          ? rcSecond.left
+                          : rcRow.left + int(SendMessageA(m_hList, LVM_GETCOLUMNWIDTH, 0, 0));
+    Rectangle(hdc, rcRow.left, rcRow.top, nFirstRight, rcRow.bottom);
+
+    HBITMAP hCheck = LoadBitmapA(m_hModule, MAKEINTRESOURCEA((pEntry->dwSelected & 1) ? IDB_CHECK_TICKED
+                                                                                       : IDB_CHECK_EMPTY));
+    if (hCheck) {
+        HDC hdcMem = CreateCompatibleDC(hdc);
+        HGDIOBJ hOldBitmap = SelectObject(hdcMem, hCheck);
+        BitBlt(hdc, rcRow.left, rcRow.top, CHECK_SIZE, CHECK_SIZE, hdcMem, 0, 0, SRCCOPY);
+        SelectObject(hdcMem, hOldBitmap);
+        DeleteDC(hdcMem);
+        DeleteObject(hCheck);
+    }
+
+    char szText[TEXT_CHARS] = "";
+    LVITEMA item = {};
+    item.iSubItem = 0;
+    item.pszText = szText;
+    item.cchTextMax = TEXT_CHARS;
+    SendMessageA(m_hList, LVM_GETITEMTEXTA, nRow, reinterpret_cast<LPARAM>(&item));
+    RECT rcName = {rcRow.left + CHECK_SIZE, rcRow.top, nFirstRight, rcRow.bottom};
+    DrawTextA(hdc, szText, -1, &rcName, ROW_TEXT_FORMAT);
+
+    szText[0] = '\0';
+    item.iSubItem = 1;
+    SendMessageA(m_hList, LVM_GETITEMTEXTA, nRow, reinterpret_cast<LPARAM>(&item));
+    Rectangle(hdc, nFirstRight, rcRow.top, rcRow.right, rcRow.bottom);
+    RECT rcDesc = {nFirstRight + 1, rcRow.top, rcRow.right, rcRow.bottom};
+    DrawTextA(hdc, szText, -1, &rcDesc, ROW_TEXT_FORMAT);
+
+    SetTextColor(hdc, crOldText);
+    SetBkColor(hdc, crHanded);
+    SelectObject(hdc, hOldPen);
+    SelectObject(hdc, hOldBrush);
+    DeleteObject(hPen);
+    DeleteObject(hBrush);
+    return TRUE;
+}
+
+BOOL LMPROFINST::OnPaint(HWND hPage)
+{
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hPage, &ps);
+    if (!hdc)
+        return TRUE;
+    int nSaved = SaveDC(hdc);
+
+    RECT rcPage;
+    GetWindowRect(hPage, &rcPage);
+    RECT rcLine = ControlRect(hPage, IDC_HEADER_LINE);
+    SelectObject(hdc, GetStockObject(WHITE_PEN));
+    SelectObject(hdc, GetStockObject(WHITE_BRUSH));
+    Rectangle(hdc, 0, 0, rcPage.right - rcPage.left, rcLine.top + 2);
+
+    SetBkMode(hdc, TRANSPARENT);
+    char szText[TEXT_CHARS];
+    RECT rcTitle = ControlRect(hPage, IDC_TITLE);
+    if (m_hTitleFont)
+        SelectObject(hdc, m_hTitleFont);
+    DrawTextA(hdc, m_pLang->GetLangStringA(TXT_TITLE, szText, TEXT_CHARS), -1, &rcTitle, DT_NOCLIP);
+    RECT rcSubtitle = ControlRect(hPage, IDC_SUBTITLE);
+    if (m_hBodyFont)
+        SelectObject(hdc, m_hBodyFont);
+    DrawTextA(hdc, m_pLang->GetLangStringA(TXT_SUBTITLE, szText, TEXT_CHARS), -1, &rcSubtitle,
+              DT_WORDBREAK | DT_NOCLIP);
+
+    HBITMAP hLogo = m_pSetup ? setupdata::Handle<HBITMAP>(m_pSetup, setupdata::OFF_LOGO) : nullptr;
+    BITMAP bm;
+    if (hLogo && GetObjectA(hLogo, sizeof(bm), &bm)) {
+        RECT rcLogo = ControlRect(hPage, IDC_LOGO);
+        HDC hdcMem = CreateCompatibleDC(hdc);
+        HGDIOBJ hOldBitmap = SelectObject(hdcMem, hLogo);
+        // A logo with a colour table draws in its own colours on a palette display. The
+        // palette holds as many entries as the table has, never a fixed 256 read past it.
+        HPALETTE hPalette = nullptr;
+        RGBQUAD colours[256];
+        UINT nColours = bm.bmBitsPixel <= 8 ? GetDIBColorTable(hdcMem, 0, 256, colours) : 0;
+        if (nColours) {
+            std::vector<BYTE> buf(sizeof(LOGPALETTE) + nColours * sizeof(PALETTEENTRY));
+            LOGPALETTE* pPal = reinterpret_cast<LOGPALETTE*>(buf.data());
+            pPal->palVersion = 0x300;
+            pPal->palNumEntries = WORD(nColours);
+            for (UINT i = 0; i < nColours; ++i)
+                pPal->palPalEntry[i] = {colours[i].rgbRed, colours[i].rgbGreen, colours[i].rgbBlue, 0};
+            hPalette = CreatePalette(pPal);
+            if (hPalette) {
+                SelectPalette(hdc, hPalette, FALSE);
+                RealizePalette(hdc);
+            }
+        }
+        BitBlt(hdc, rcLogo.right - 3 - bm.bmWidth, rcLogo.top, bm.bmWidth, bm.bmHeight, hdcMem, 0, 0, SRCCOPY);
+        SelectObject(hdcMem, hOldBitmap);
+        DeleteDC(hdcMem);
+        if (hPalette) {
+            SelectPalette(hdc, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), FALSE);
+            DeleteObject(hPalette);
+        }
+    }
+
+    RestoreDC(hdc, nSaved);
+    EndPaint(hPage, &ps);
+    return TRUE;
+}
+
+BOOL LMPROFINST::OnMove(HWND hPage)
+{
+    RECT rc;
+    if (m_pSetup && GetWindowRect(hPage, &rc)) {
+        setupdata::PutI32(m_pSetup, setupdata::OFF_LEFT, rc.left);
+        setupdata::PutI32(m_pSetup, setupdata::OFF_TOP, rc.top);
+    }
+    return TRUE;
+}
+
+BOOL LMPROFINST::OnDestroy(HWND hPage)
+{
+    TraceLog("LMPROFINST::OnDestroy\n");
+    m_hPage = nullptr;
+    m_hList = nullptr;
+    return TRUE;
+}
+
+int LMPROFINST::InstallProfiles(SETUPDATA* pSetup)
+{
+    if (pSetup) {
+        m_pSetup = pSetup;
+        m_hBodyFont = setupdata::Handle<HFONT>(pSetup, setupdata::OFF_BODY_FONT);
+    }
+    char szProcessing[TEXT_CHARS] = "";
+    char szCommon[TEXT_CHARS] = "";
+    m_pLang->GetLangStringA(TXT_PROCESSING, szProcessing, TEXT_CHARS);
+    m_pLang->GetLangStringA(TXT_COMMON_PROFILES, szCommon, TEXT_CHARS);
+    char szMessage[2 * TEXT_CHARS];
+    _snprintf(szMessage, sizeof(szMessage), "%s %s", szProcessing, szCommon);
+    szMessage[sizeof(szMessage) - 1] = '\0';
+    LMSTBOX box(m_hParent, szMessage, m_hBodyFont);
+    ImportSelected();
+    return 1;
+}

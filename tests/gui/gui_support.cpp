@@ -1,0 +1,363 @@
+#include "gui_support.h"
+
+#include <tlhelp32.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "installer/sysenv.h"
+#include "test_support.h"
+
+namespace {
+
+WizardDll g_dll;
+
+template <typename Fn>
+bool Resolve(HMODULE h, const char* pszName, Fn* pfn, std::string* pWhy)
+{
+    *pfn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(h, pszName)));
+    if (!*pfn)
+        *pWhy += std::string(" missing export ") + pszName + ";";
+    return *pfn != nullptr;
+}
+
+// Visible top-level dialogs of one thread.
+struct FindDialog {
+    HWND hExcept;
+    HWND hFound;
+    bool bNeedList;
+};
+
+BOOL CALLBACK OnThreadWindow(HWND h, LPARAM lParam)
+{
+    FindDialog* pFind = reinterpret_cast<FindDialog*>(lParam);
+    char szClass[64] = "";
+    GetClassNameA(h, szClass, sizeof(szClass));
+    if (h == pFind->hExcept || strcmp(szClass, "#32770") != 0 || !IsWindowVisible(h))
+        return TRUE;
+    if (pFind->bNeedList) {
+        HWND hList = GetDlgItem(h, 1000);
+        if (!hList || SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0) == 0)
+            return TRUE;
+    }
+    pFind->hFound = h;
+    return FALSE;
+}
+
+}  // namespace
+
+bool LoadWizardDll(std::string* pWhy)
+{
+    std::string path = ExeFolder() + "..\\LmProfInst.dll";
+    g_dll.hModule = LoadLibraryA(path.c_str());
+    if (!g_dll.hModule) {
+        *pWhy = "cannot load " + path + ", error " + std::to_string(GetLastError());
+        return false;
+    }
+    bool bAll = true;
+    bAll &= Resolve(g_dll.hModule, "LmProfileWizard", &g_dll.LmProfileWizard, pWhy);
+    bAll &= Resolve(g_dll.hModule, "LmProfileInstall", &g_dll.LmProfileInstall, pWhy);
+    bAll &= Resolve(g_dll.hModule, "LmRunModuleCount", &g_dll.LmRunModuleCount, pWhy);
+    return bAll;
+}
+
+const WizardDll& Wizard()
+{
+    return g_dll;
+}
+
+SetupBlock::SetupBlock(const char* pszPrinter, const char* pszModel, const std::string& folder, bool bAnsi)
+    : m_bytes(setupdata::BLOCK_SIZE + 64, 0)
+{
+    strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_TITLE]), "Printer Driver Setup");
+    strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_PRINTER_NAME]), pszPrinter);
+    strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_PRINTER_MODEL]), pszModel);
+    if (bAnsi) {
+        strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_SOURCE_FOLDER]), folder.c_str());
+    } else {
+        std::wstring wide(folder.begin(), folder.end());
+        memcpy(&m_bytes[setupdata::OFF_SOURCE_FOLDER], wide.c_str(), (wide.size() + 1) * 2);
+    }
+    auto put = [&](size_t off, DWORD dw) { memcpy(&m_bytes[off], &dw, 4); };
+    put(setupdata::OFF_OS_KIND, bAnsi ? OSKIND_WINME : OSKIND_WINXP);
+    put(setupdata::OFF_LEFT, 40);
+    put(setupdata::OFF_TOP, 30);
+    put(setupdata::OFF_NO_SLOT_RESULT, 7);
+    put(setupdata::OFF_LANGUAGE, GetUserDefaultLangID());
+    put(setupdata::OFF_CODE_PAGE, GetACP());
+    m_bytes[setupdata::OFF_TRACE] = 1;
+
+    m_hTitle = CreateFontA(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Shell Dlg");
+    m_hBody = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Shell Dlg");
+    // A 48 x 48 logo with a colour table of 16 entries: stripes of its colours.
+    struct {
+        BITMAPINFOHEADER h;
+        RGBQUAD colours[16];
+    } info = {};
+    info.h.biSize = sizeof(info.h);
+    info.h.biWidth = 48;
+    info.h.biHeight = 48;
+    info.h.biPlanes = 1;
+    info.h.biBitCount = 8;
+    info.h.biClrUsed = 16;
+    for (int i = 0; i < 16; ++i)
+        info.colours[i] = {BYTE(i * 16), BYTE(255 - i * 12), BYTE(60 + i * 8), 0};
+    void* pBits = nullptr;
+    m_hLogo = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &pBits, nullptr, 0);
+    if (m_hLogo && pBits) {
+        BYTE* p = static_cast<BYTE*>(pBits);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 48; ++x)
+                p[y * 48 + x] = BYTE(((x + y) / 6) % 16);
+    }
+    auto handle = [](HGDIOBJ h) { return DWORD(reinterpret_cast<ULONG_PTR>(h)); };
+    put(setupdata::OFF_LOGO, handle(m_hLogo));
+    put(setupdata::OFF_TITLE_FONT, handle(m_hTitle));
+    put(setupdata::OFF_BODY_FONT, handle(m_hBody));
+}
+
+SetupBlock::~SetupBlock()
+{
+    DeleteObject(m_hTitle);
+    DeleteObject(m_hBody);
+    DeleteObject(m_hLogo);
+}
+
+WizardRun::WizardRun(SETUPDATA* pSetup) : m_pSetup(pSetup), m_hThread(nullptr), m_dwThreadId(0), m_nResult(0x7fff)
+{
+    m_hThread = CreateThread(nullptr, 0, Proc, this, 0, &m_dwThreadId);
+}
+
+WizardRun::~WizardRun()
+{
+    if (!m_hThread)
+        return;
+    if (WaitForSingleObject(m_hThread, 0) == WAIT_TIMEOUT) {
+        // A test that failed half-way leaves the page open: close it as the user would, with
+        // the confirmation answered OK, so the next test starts with no page.
+        HWND hPage = WaitPage(0);
+        if (hPage) {
+            PostMessageA(hPage, WM_CLOSE, 0, 0);
+            HWND hBox = WaitMessageBox(hPage, 5000);
+            if (hBox)
+                PostMessageA(hBox, WM_COMMAND, IDOK, 0);
+        }
+        WaitForSingleObject(m_hThread, 10000);
+    }
+    CloseHandle(m_hThread);
+}
+
+DWORD WINAPI WizardRun::Proc(LPVOID p)
+{
+    WizardRun* pRun = static_cast<WizardRun*>(p);
+    pRun->m_nResult = Wizard().LmProfileWizard(nullptr, 0, pRun->m_pSetup);
+    return 0;
+}
+
+HWND WizardRun::WaitPage(DWORD dwMs)
+{
+    DWORD dwStart = GetTickCount();
+    for (;;) {
+        FindDialog find = {nullptr, nullptr, true};
+        EnumThreadWindows(m_dwThreadId, OnThreadWindow, reinterpret_cast<LPARAM>(&find));
+        // The user meets the page once it is the active window: on a loaded machine its
+        // activation arrives a moment after it shows, and would otherwise land between clicks.
+        if (find.hFound && (dwMs == 0 || GetForegroundWindow() == find.hFound))
+            return find.hFound;
+        if (GetTickCount() - dwStart >= dwMs || WaitForSingleObject(m_hThread, 0) == WAIT_OBJECT_0)
+            return nullptr;
+        Sleep(50);
+    }
+}
+
+bool WizardRun::Join(DWORD dwMs)
+{
+    return WaitForSingleObject(m_hThread, dwMs) == WAIT_OBJECT_0;
+}
+
+HWND WaitMessageBox(HWND hOwner, DWORD dwMs)
+{
+    DWORD dwThread = GetWindowThreadProcessId(hOwner, nullptr);
+    DWORD dwStart = GetTickCount();
+    for (;;) {
+        FindDialog find = {hOwner, nullptr, false};
+        EnumThreadWindows(dwThread, OnThreadWindow, reinterpret_cast<LPARAM>(&find));
+        if (find.hFound)
+            return find.hFound;
+        if (GetTickCount() - dwStart >= dwMs)
+            return nullptr;
+        Sleep(50);
+    }
+}
+
+std::wstring WindowTextW(HWND h)
+{
+    wchar_t wsz[512] = L"";
+    GetWindowTextW(h, wsz, 512);
+    return wsz;
+}
+
+std::wstring MessageBoxText(HWND hBox)
+{
+    std::wstring found;
+    EnumChildWindows(
+        hBox,
+        [](HWND h, LPARAM l) -> BOOL {
+            char szClass[32] = "";
+            GetClassNameA(h, szClass, sizeof(szClass));
+            std::wstring text = WindowTextW(h);
+            // The icon is a static without text.
+            if (_stricmp(szClass, "Static") == 0 && !text.empty()) {
+                *reinterpret_cast<std::wstring*>(l) = text;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+namespace {
+
+RECT RowRect(HWND hList, int nRow)
+{
+    RECT rc = {};
+    rc.left = LVIR_BOUNDS;
+    SendMessageA(hList, LVM_GETITEMRECT, nRow, reinterpret_cast<LPARAM>(&rc));
+    return rc;
+}
+
+}  // namespace
+
+void ClickRow(HWND hList, int nRow)
+{
+    RECT rc = RowRect(hList, nRow);
+    LPARAM pt = MAKELPARAM(rc.left + 40, (rc.top + rc.bottom) / 2);
+    SendMessageA(hList, WM_LBUTTONDOWN, MK_LBUTTON, pt);
+    SendMessageA(hList, WM_LBUTTONUP, 0, pt);
+}
+
+void PressKey(HWND hList, WORD wKey)
+{
+    SendMessageA(hList, WM_KEYDOWN, wKey, 1);
+    SendMessageA(hList, WM_KEYUP, wKey, 0xC0000001);
+}
+
+std::string RowText(HWND hList, int nRow, int nColumn)
+{
+    char sz[260] = "";
+    LVITEMA item = {};
+    item.iSubItem = nColumn;
+    item.pszText = sz;
+    item.cchTextMax = sizeof(sz);
+    SendMessageA(hList, LVM_GETITEMTEXTA, nRow, reinterpret_cast<LPARAM>(&item));
+    return sz;
+}
+
+namespace {
+
+// The list paints itself, owner-drawn rows included, into a bitmap of ours: what the page
+// draws, read without depending on what reached the screen yet.
+class PrintedList {
+public:
+    explicit PrintedList(HWND hList)
+    {
+        RECT rcClient;
+        GetClientRect(hList, &rcClient);
+        HDC hdcScreen = GetDC(nullptr);
+        m_hdc = CreateCompatibleDC(hdcScreen);
+        m_hBitmap = CreateCompatibleBitmap(hdcScreen, rcClient.right, rcClient.bottom);
+        ReleaseDC(nullptr, hdcScreen);
+        m_hOld = SelectObject(m_hdc, m_hBitmap);
+        SendMessageA(hList, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(m_hdc), PRF_CLIENT | PRF_ERASEBKGND);
+    }
+    ~PrintedList()
+    {
+        SelectObject(m_hdc, m_hOld);
+        DeleteObject(m_hBitmap);
+        DeleteDC(m_hdc);
+    }
+    COLORREF Pixel(int x, int y) const { return GetPixel(m_hdc, x, y); }
+
+private:
+    HDC m_hdc;
+    HBITMAP m_hBitmap;
+    HGDIOBJ m_hOld;
+};
+
+}  // namespace
+
+Check RowCheck(HWND hList, int nRow)
+{
+    PrintedList printed(hList);
+    RECT rc = RowRect(hList, nRow);
+    // The list hands the row over a small margin right of its bounds: the box's frame (dark
+    // grey from 1,1 of the 16 x 16 bitmap) is looked for, then a pixel of the tick's stroke.
+    for (int x = 0; x < 8; ++x) {
+        if (printed.Pixel(rc.left + x, rc.top + 1) == RGB(64, 64, 64)) {
+            COLORREF crMark = printed.Pixel(rc.left + x - 1 + 6, rc.top + 10);
+            if (crMark == RGB(0, 0, 0))
+                return Check::Ticked;
+            return crMark == RGB(255, 255, 255) ? Check::Empty : Check::NotDrawn;
+        }
+    }
+    return Check::NotDrawn;
+}
+
+COLORREF RowBackground(HWND hList, int nRow)
+{
+    PrintedList printed(hList);
+    RECT rc = RowRect(hList, nRow);
+    return printed.Pixel(rc.right - 4, rc.top + 1);
+}
+
+bool Screenshot(const std::string& name, std::string* pWhy)
+{
+    const char* pszDir = getenv("LMGUI_SHOTS");
+    if (!pszDir || !*pszDir) {
+        *pWhy = "LMGUI_SHOTS is not set: run through tests/harness/run_gui.sh";
+        return false;
+    }
+    // Give Wine a moment to put what was painted on the X screen.
+    Sleep(400);
+    std::string base = std::string(pszDir) + "\\" + name;
+    DeleteFileA((base + ".png").c_str());
+    HANDLE h = CreateFileA((base + ".req").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        *pWhy = "cannot write " + base + ".req";
+        return false;
+    }
+    CloseHandle(h);
+    for (int i = 0; i < 200; ++i) {
+        if (GetFileAttributesA((base + ".png").c_str()) != INVALID_FILE_ATTRIBUTES)
+            return true;
+        Sleep(50);
+    }
+    *pWhy = "no screenshot " + base + ".png within 10 s";
+    return false;
+}
+
+std::string UserLanguageTag()
+{
+    switch (PRIMARYLANGID(GetUserDefaultLangID())) {
+    case LANG_GERMAN: return "de";
+    case LANG_JAPANESE: return "ja";
+    case LANG_RUSSIAN: return "ru";
+    case LANG_ENGLISH: return "en";
+    default: return "other";
+    }
+}
+
+int ThreadCount()
+{
+    HANDLE hSnap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (hSnap == INVALID_HANDLE_VALUE)
+        return -1;
+    int n = 0;
+    THREADENTRY32 te = {};
+    te.dwSize = sizeof(te);
+    for (BOOL b = Thread32First(hSnap, &te); b; b = Thread32Next(hSnap, &te))
+        n += te.th32OwnerProcessID == GetCurrentProcessId() ? 1 : 0;
+    CloseHandle(hSnap);
+    return n;
+}

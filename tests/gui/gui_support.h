@@ -1,0 +1,87 @@
+// Support of the GUI tests: the built DLL's installer calls, an installer's block, the page's
+// windows driven by messages from the test thread, and screenshots taken by the harness.
+#pragma once
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "installer/setupdata.h"
+
+struct WizardDll {
+    HMODULE hModule = nullptr;
+    int(WINAPI* LmProfileWizard)(HWND, DWORD, SETUPDATA*) = nullptr;
+    int(WINAPI* LmProfileInstall)(DWORD, DWORD, SETUPDATA*) = nullptr;
+    int(WINAPI* LmRunModuleCount)(DWORD) = nullptr;
+};
+// Loads <build>/LmProfInst.dll; false, with the reason, when it or an export is missing.
+bool LoadWizardDll(std::string* pWhy);
+const WizardDll& Wizard();
+
+// An installer's block as a driver installer fills it, in the user's language and code page
+// (what the process's locale says), with a logo and the two fonts.
+class SetupBlock {
+public:
+    // bAnsi: the block of a Windows 9x installer (8-bit source folder, ANSI calls).
+    SetupBlock(const char* pszPrinter, const char* pszModel, const std::string& folder, bool bAnsi = false);
+    ~SetupBlock();
+    SetupBlock(const SetupBlock&) = delete;
+    SetupBlock& operator=(const SetupBlock&) = delete;
+    SETUPDATA* Get() { return reinterpret_cast<SETUPDATA*>(m_bytes.data()); }
+    void PutI32(size_t off, LONG l) { memcpy(&m_bytes[off], &l, 4); }
+    LONG I32(size_t off) const { LONG l; memcpy(&l, &m_bytes[off], 4); return l; }
+    HFONT BodyFont() const { return m_hBody; }
+
+private:
+    std::vector<BYTE> m_bytes;
+    HFONT m_hTitle, m_hBody;
+    HBITMAP m_hLogo;
+};
+
+// LmProfileWizard on a thread of its own, as the installer's thread, while the test thread
+// plays the user.
+class WizardRun {
+public:
+    explicit WizardRun(SETUPDATA* pSetup);
+    ~WizardRun();
+    // The page once it is shown with its list filled (null after the time).
+    HWND WaitPage(DWORD dwMs = 10000);
+    // True when the call returned within the time; its answer in Result().
+    bool Join(DWORD dwMs = 10000);
+    int Result() const { return m_nResult; }
+
+private:
+    static DWORD WINAPI Proc(LPVOID p);
+    SETUPDATA* m_pSetup;
+    HANDLE m_hThread;
+    DWORD m_dwThreadId;
+    volatile LONG m_nResult;
+};
+
+// A window of class #32770 on the thread other than hExcept (the cancel confirmation), or
+// null after the time.
+HWND WaitMessageBox(HWND hOwner, DWORD dwMs = 10000);
+std::wstring WindowTextW(HWND h);
+// The text of the box's static control that holds its message.
+std::wstring MessageBoxText(HWND hBox);
+
+// The user's actions on the page's list.
+void ClickRow(HWND hList, int nRow);
+void PressKey(HWND hList, WORD wKey);
+std::string RowText(HWND hList, int nRow, int nColumn);
+// Whether the row's check box shows the tick (read from the drawn pixels).
+enum class Check { Empty, Ticked, NotDrawn };
+Check RowCheck(HWND hList, int nRow);
+// A pixel of the row's background, right of its texts.
+COLORREF RowBackground(HWND hList, int nRow);
+
+// Asks the harness for a screenshot named <name>.png in the shots folder (LMGUI_SHOTS) and
+// waits for it; false (with the reason) when no harness answered.
+bool Screenshot(const std::string& name, std::string* pWhy);
+// The primary language of the user ("en", "de", "ja", "ru", ...).
+std::string UserLanguageTag();
+
+// Every thread of this process.
+int ThreadCount();
