@@ -46,6 +46,8 @@ build "$OUT/jxp_fuzz" "${COMMON[@]}" "${FUZZ[@]}" "$HERE/jxp_fuzz.cpp" "$ROOT/sr
 build "$OUT/store_fuzz" "${COMMON[@]}" "${FUZZ[@]}" "$HERE/store_fuzz.cpp" "$ROOT/src/codec/store_records.cpp"
 build "$OUT/devmode_fuzz" "${COMMON[@]}" "${FUZZ[@]}" "$HERE/devmode_fuzz.cpp" "$ROOT/src/codec/devmode_layout.cpp"
 build "$OUT/cmdline_fuzz" "${COMMON[@]}" "${FUZZ[@]}" "$HERE/cmdline_fuzz.cpp" "$ROOT/src/codec/command_line.cpp"
+build "$OUT/ini_fuzz" "${COMMON[@]}" "${FUZZ[@]}" "$HERE/ini_fuzz.cpp" "$ROOT/src/codec/ini_text.cpp"
+build "$OUT/lang_fuzz" "${COMMON[@]}" "${FUZZ[@]}" "$HERE/lang_fuzz.cpp" "$ROOT/src/codec/lang_table.cpp"
 build "$OUT/make_seeds" "${COMMON[@]}" -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
   "$HERE/make_seeds.cpp" "$ROOT/src/codec/jxp_format.cpp" "$ROOT/src/codec/store_records.cpp" \
-  "$ROOT/src/codec/devmode_layout.cpp" "$ROOT/src/codec/command_line.cpp"
+  "$ROOT/src/codec/devmode_layout.cpp" "$ROOT/src/codec/command_line.cpp" "$ROOT/src/codec/lang_table.cpp"

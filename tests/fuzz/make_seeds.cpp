@@ -1,6 +1,6 @@
 // Writes the seed corpora of the fuzz targets: small valid inputs built with the library's own
 // encoders, and damaged variants of them (cut, counts that lie, texts without terminators).
-// Usage: make_seeds DIR   (writes DIR/jxp, DIR/store, DIR/devmode, DIR/cmdline)
+// Usage: make_seeds DIR   (writes DIR/jxp, DIR/store, DIR/devmode, DIR/cmdline, DIR/ini, DIR/lang)
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -12,6 +12,8 @@
 #include "codec/command_line.h"
 #include "codec/devmode_layout.h"
 #include "codec/jxp_format.h"
+#include "codec/ini_text.h"
+#include "codec/lang_table.h"
 #include "codec/store_records.h"
 
 namespace {
@@ -330,6 +332,91 @@ void CmdLineSeeds()
     Write("cmdline", "two_lines.txt", two);
 }
 
+
+// ---- installation-file text ----------------------------------------------------------------
+
+// Control byte (0 ANSI, 1 ANSI with Shift-JIS lead bytes, 2 UTF-16 LE), section, key, the text.
+Bytes IniInput(uint8_t mode, const std::string& section, const std::string& key, const Bytes& text)
+{
+    Bytes out{mode};
+    Append(&out, Text(section));
+    out.push_back(0);
+    Append(&out, Text(key));
+    out.push_back(0);
+    Append(&out, text);
+    return out;
+}
+
+Bytes Utf16Le(const std::string& s, bool bMark)
+{
+    Bytes out;
+    if (bMark) {
+        out.push_back(0xFF);
+        out.push_back(0xFE);
+    }
+    for (unsigned char c : s) {
+        out.push_back(c);
+        out.push_back(0);
+    }
+    return out;
+}
+
+const char INI_DOC[] =
+    "; LmProfInst installation\r\n"
+    "[Version]\r\nSignature=\"$Windows NT$\"\r\nDriverVer = 2.1.0.0\r\n"
+    "// a comment line\r\n"
+    "[Models]\r\n\"LM Fixture Laser 2100\" = LmFixLaser.dll, %A%, \"x\"\r\n%A%=%A%%A%\r\nab\r\n"
+    "[Strings]\r\nA = \"C:\\Program Files\\Norvane\"\r\nKey=first\r\nKey=second\r\n";
+
+void IniSeeds()
+{
+    Write("ini", "document.bin", IniInput(0, "Models", "Signature", Text(INI_DOC)));
+    Write("ini", "strings_key_twice.bin", IniInput(0, "strings", "Key", Text(INI_DOC)));
+    Write("ini", "utf16_marked.bin", IniInput(2, "Strings", "A", Utf16Le(INI_DOC, true)));
+    Write("ini", "utf16_odd_byte.bin", IniInput(2, "Version", "DriverVer", [] {
+              Bytes b = Utf16Le("[Version]\r\nDriverVer=1\r\n", true);
+              b.push_back('x');
+              return b;
+          }()));
+    // Shift-JIS: 0x95 0x5C is one character whose trail byte is a backslash.
+    Bytes dbcs = Text("[Files]\r\nPath=C:\\");
+    Append(&dbcs, Bytes{0x95, 0x5C, 0x83, 0x5B, 0x5C});
+    Append(&dbcs, Text("name.txt\r\n[\x81]Files]\r\nx=y\r\n"));
+    Write("ini", "dbcs_trail_backslash.bin", IniInput(1, "Files", "Path", dbcs));
+    Write("ini", "lone_line_feeds.bin", IniInput(0, "A", "k", Text("[A]\nk=1\n\rk=2\rk = \"3\"")));
+    // A line at the buffer's limit, one past it, and a header past it.
+    std::string longLine = "[Big]\r\nk=" + std::string(INI_LINE_CHARS - 3, 'v') + "\r\nk" +
+                           std::string(INI_LINE_CHARS, '%') + "\r\n[" + std::string(INI_LINE_CHARS, 'B') +
+                           "]\r\nk=after\r\n";
+    Write("ini", "lines_at_limit.bin", IniInput(0, "Big", "k", Text(longLine)));
+    Write("ini", "expand_overflow.bin",
+          IniInput(0, "E", "k", Text("[E]\r\nk=" + std::string(4000, 'w') + "%A%\r\n%A%%A%=,,\"\r\n")));
+}
+
+// ---- language tables -----------------------------------------------------------------------
+
+void LangSeeds()
+{
+    const std::string table =
+        "\r\n[09] // English\r\n1007\t\"< Back(&B)\"\r\n1008 \"Next >\"\r\n\r\n"
+        "[411]\r\n1007\t\"Modoru\"\r\n1007 \"second\"\r\n2000 no quotes\r\n-5 \"negative\"\r\n"
+        "[11]\r\n99999999999 \"saturated\"\r\n  +12\"x\"\r\n[]\r\n[\r\n";
+    Write("lang", "table.bin", Utf16Le(table, true));
+    Write("lang", "no_mark.bin", Utf16Le(table, false));
+    Bytes odd = Utf16Le("[9]\r\n1 \"a\"", true);
+    odd.push_back('"');
+    Write("lang", "odd_byte.bin", odd);
+    Write("lang", "mark_then_header.bin", Utf16Le("[C1]\r\n5 \"t\"\r\n[c0]\r\n5 \"s\"\r\n", true));
+    Write("lang", "zero_in_line.bin", [] {
+        Bytes b = Utf16Le("[9]\r\n7 \"ab", true);
+        b.push_back(0);
+        b.push_back(0);
+        Append(&b, Utf16Le("cd\"\r\n", false));
+        return b;
+    }());
+    Write("lang", "line_at_limit.bin",
+          Utf16Le("[9]\r\n3 \"" + std::string(LangTable::MAX_LINE_CHARS - 5, 'q') + "\"\r\n4 \"after\"\r\n", true));
+}
 }  // namespace
 
 int main(int argc, char** argv)
@@ -344,5 +431,7 @@ int main(int argc, char** argv)
     StoreSeeds();
     DevModeSeeds();
     CmdLineSeeds();
+    IniSeeds();
+    LangSeeds();
     return 0;
 }

@@ -5,7 +5,7 @@
 # seed corpus and a working corpus kept under the build tree.
 #   run_fuzz.sh [SECONDS]
 # Environment: LMPROF_FUZZ_BUILD  build folder (default: $LMPROF_BUILD/fuzz, else build/fuzz)
-#              FUZZ_TARGETS        targets to run (default: jxp store devmode cmdline)
+#              FUZZ_TARGETS        targets to run (default: jxp store devmode cmdline ini lang)
 #              CXX_FUZZ            the clang++ to build with
 # Exit status: 0 nothing found, 1 a finding (reproducer under <build>/fuzz/findings/<target>/),
 # 2 the targets could not be built. Installs nothing.
@@ -14,7 +14,7 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 FUZZ_SRC=$ROOT/tests/fuzz
 OUT=${LMPROF_FUZZ_BUILD:-${LMPROF_BUILD:-$ROOT/build}/fuzz}
 PER_TARGET=${1:-30}
-TARGETS=${FUZZ_TARGETS:-jxp store devmode cmdline}
+TARGETS=${FUZZ_TARGETS:-jxp store devmode cmdline ini lang}
 
 case $PER_TARGET in
   ''|*[!0-9]*) echo "usage: $0 [SECONDS]" >&2; exit 2 ;;
@@ -23,13 +23,16 @@ esac
 bash "$FUZZ_SRC/build.sh" "$OUT" || { echo "fuzz: the targets could not be built" >&2; exit 2; }
 
 # Inputs may grow to a few times their seeds: room for ~10 .jxp entries, ~7 list records, a
-# DEVMODE with several plug-in blocks, a line of 32 arguments near their longest.
+# DEVMODE with several plug-in blocks, a line of 32 arguments near their longest, INI text with
+# lines past the 4096-character buffer, a table with lines past its 1024-character limit.
 max_len() {
   case $1 in
     jxp) echo 8192 ;;
     store) echo 4096 ;;
     devmode) echo 4096 ;;
     cmdline) echo 12288 ;;
+    ini) echo 12288 ;;
+    lang) echo 8192 ;;
   esac
 }
 
