@@ -9,7 +9,8 @@ BUILD_TEST=$BUILD/x64    # the same sources for 64-bit Windows, with the tests
 # wine32 is not installed: this machine's kernel runs no 32-bit code, so the 32-bit loader
 # cannot start; the tests run the 64-bit build under the 64-bit loader (see the README).
 PACKAGES="mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-          wine wine64 xvfb xauth googletest cmake ninja-build clang libclang-rt-14-dev"
+          wine wine64 xvfb xauth googletest cmake ninja-build clang libclang-rt-14-dev
+          x11-apps imagemagick fonts-ipafont-gothic"
 
 ensure_packages() {
   local missing=()

@@ -37,6 +37,23 @@ public:
     DWORD ImportSelected();
     int CheckCondition();
     int CountSelected() const;
+    // Runs the removal lists of the package recorded at install time; always 1.
+    int RemovePackage();
+
+    // The profile selection wizard page: shows it (or skips it when nothing is offered) and
+    // answers -1 Back, 1 Next, 0 Cancel.
+    int RunWizardPage(SETUPDATA* pSetup);
+    // Imports the ticked entries under the status box; always 1.
+    int InstallProfiles(SETUPDATA* pSetup);
+    // Handlers of the page's dialog procedure; their answers are the dialog procedure's.
+    BOOL OnInit(HWND hPage);
+    BOOL OnCommand(HWND hPage, int nId);
+    BOOL OnNotify(HWND hPage, const NMHDR* pHdr);
+    BOOL OnDrawItem(HWND hPage, const DRAWITEMSTRUCT* pDraw);
+    BOOL OnMeasureItem(HWND hPage, MEASUREITEMSTRUCT* pMeasure);
+    BOOL OnPaint(HWND hPage);
+    BOOL OnMove(HWND hPage);
+    BOOL OnDestroy(HWND hPage);
 
     // The string table resource for an installation language.
     static int LanguageTable(DWORD dwLanguage);
@@ -62,6 +79,9 @@ public:
 
 private:
     DWORD Language() const;
+    // The entry a list row stands for (each row carries its entry's index), or null.
+    PROFENTRY* EntryOfRow(int nRow) const;
+    void ClearListSelection();
     char m_szPrinterModel[260];
 };
 
@@ -70,3 +90,5 @@ private:
 extern LMPROFINST* g_pCurrentPackage;
 extern LMPROFINST* g_pWizardPackage;
 void DestroyWizardPackage();
+
+INT_PTR CALLBACK ProfInstDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lParam);
