@@ -303,7 +303,7 @@ void DevModeSeeds()
     Bytes old = DevMode({MainBlock(1024)});
     old.erase(old.begin() + 156, old.begin() + DEVMODEW_SIZE);
     PutU16(&old[devmode::OFF_SIZE], 156);
-    Write("devmode", "public_part_156.bin", old);
+    Write("devmode", "public_size_156.bin", old);
 }
 
 // ---- command lines -------------------------------------------------------------------------
