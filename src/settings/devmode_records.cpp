@@ -35,10 +35,9 @@ private:
     DWORD m_cbSize;
 };
 
-const BYTE* FieldAt(const DwordRecordDef& def, const BYTE* pRecord, DWORD dmSize, const BYTE* pMain, DWORD cbMain)
+// A public field, when the record's public part is long enough to hold it.
+const BYTE* PublicField(const DwordRecordDef& def, const BYTE* pRecord, DWORD dmSize)
 {
-    if (def.bPrivate)
-        return pMain && DWORD(def.wOffset) + def.nWidth <= cbMain ? pMain + def.wOffset : nullptr;
     return DWORD(def.wOffset) + def.nWidth <= dmSize ? pRecord + def.wOffset : nullptr;
 }
 
@@ -68,8 +67,8 @@ DWORD LMPROFJXP::MakeDevModeDwordData(DEVMODEW* pDevMode, BYTE* pOut, DWORD cbCa
     const BYTE* pDefaultRecord = reinterpret_cast<const BYTE*>(pDefault);
     for (size_t i = 0; i < kPublicDwordRecordCount; ++i) {
         const DwordRecordDef& def = kPublicDwordRecords[i];
-        const BYTE* pField = FieldAt(def, pRecord, pDevMode->dmSize, nullptr, 0);
-        const BYTE* pDefaultField = FieldAt(def, pDefaultRecord, pDefault->dmSize, nullptr, 0);
+        const BYTE* pField = PublicField(def, pRecord, pDevMode->dmSize);
+        const BYTE* pDefaultField = PublicField(def, pDefaultRecord, pDefault->dmSize);
         if (pField && pDefaultField)
             emit(def, pField, pDefaultField);
     }
