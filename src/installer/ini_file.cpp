@@ -141,6 +141,20 @@ const StringVar* INIFILE::Variable(int nIndex) const
 
 // ---- encoding test and loading -----------------------------------------------------------
 
+namespace {
+
+// The encoding the first two bytes of an open file announce.
+IniEncoding ReadEncodingMark(HANDLE hFile)
+{
+    BYTE mark[2] = {0, 0};
+    DWORD cbRead = 0;
+    if (!ReadFile(hFile, mark, sizeof(mark), &cbRead, nullptr))
+        cbRead = 0;
+    return DetectIniEncoding(mark, cbRead);
+}
+
+}  // namespace
+
 IniEncoding INIFILE::ProbeEncodingA(const char* pszFileName)
 {
     TraceLog("IsIniUnicodeA\n");
@@ -150,11 +164,7 @@ IniEncoding INIFILE::ProbeEncodingA(const char* pszFileName)
         TraceLog("IsIniUnicodeA - File Open failed - %ld, [%s]\n", GetLastError(), pszFileName);
         return IniEncoding::ANSI;
     }
-    BYTE mark[2] = {0, 0};
-    DWORD cbRead = 0;
-    if (!ReadFile(file.Get(), mark, sizeof(mark), &cbRead, nullptr))
-        cbRead = 0;
-    return DetectIniEncoding(mark, cbRead);
+    return ReadEncodingMark(file.Get());
 }
 
 IniEncoding INIFILE::ProbeEncodingW(const wchar_t* pwszFileName)
@@ -166,11 +176,7 @@ IniEncoding INIFILE::ProbeEncodingW(const wchar_t* pwszFileName)
         TraceLogW(L"IsIniUnicodeW - File Open failed - %ld, [%s]\n", GetLastError(), pwszFileName);
         return IniEncoding::ANSI;
     }
-    BYTE mark[2] = {0, 0};
-    DWORD cbRead = 0;
-    if (!ReadFile(file.Get(), mark, sizeof(mark), &cbRead, nullptr))
-        cbRead = 0;
-    return DetectIniEncoding(mark, cbRead);
+    return ReadEncodingMark(file.Get());
 }
 
 bool INIFILE::IsIniUnicodeA(const char* pszFileName)
