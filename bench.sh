@@ -3,7 +3,7 @@
 # private prefix with the fixture printers. bench.sh [ROUNDS]
 source "$(dirname "$0")/scripts/common.sh"
 ensure_packages
-build_all
+build_all >/dev/null
 prefix="$BUILD_TEST/bench-prefix"
 "$ROOT/tests/harness/make_prefix.sh" "$prefix" win64 "$BUILD_TEST/tests/harness/setup_printers.exe" \
   "$BUILD_TEST/tests/fixtures/driver" "bench.exe=winxp" >/dev/null

@@ -197,23 +197,27 @@ std::wstring WindowTextW(HWND h)
     return wsz;
 }
 
+namespace {
+
+// The message text of a box: its one static with text (the icon is a static without).
+BOOL CALLBACK FindMessageText(HWND h, LPARAM l)
+{
+    char szClass[32] = "";
+    GetClassNameA(h, szClass, sizeof(szClass));
+    std::wstring text = WindowTextW(h);
+    if (_stricmp(szClass, "Static") == 0 && !text.empty()) {
+        *reinterpret_cast<std::wstring*>(l) = text;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
 std::wstring MessageBoxText(HWND hBox)
 {
     std::wstring found;
-    EnumChildWindows(
-        hBox,
-        [](HWND h, LPARAM l) -> BOOL {
-            char szClass[32] = "";
-            GetClassNameA(h, szClass, sizeof(szClass));
-            std::wstring text = WindowTextW(h);
-            // The icon is a static without text.
-            if (_stricmp(szClass, "Static") == 0 && !text.empty()) {
-                *reinterpret_cast<std::wstring*>(l) = text;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumChildWindows(hBox, FindMessageText, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 

@@ -169,11 +169,10 @@ TEST_F(InstallerPackage, ConditionHoldsForConfigurationModulesFrom21On)
     EXPECT_FALSE(TraceCapture::Dump().find("tszProfFile") != std::string::npos);
 
     // On 64-bit Windows the driver of the x64 environment is examined.
-    if (!RunsAsWin9x()) {
-        OverrideWow64Probe(1);
+    Wow64Road road;
+    if (!RunsAsWin9x() && road.Available()) {
         TraceCapture::Clear();
         EXPECT_EQ(1, LmCheckCondition(laser.Get()));
-        OverrideWow64Probe(-1);
         EXPECT_NE(std::string::npos, TraceCapture::Dump().find("\\x64\\3\\" FIXTURE_MODULE_A)) << TraceCapture::Dump();
     }
 }

@@ -291,8 +291,8 @@ DWORD RunDeletionProgram(const std::string& args)
 
 TEST_F(RemovalDeferred, DeletionProgramDeletesDefersAndReportsByExitCode)
 {
-    if (RunsAsWin9x())
-        GTEST_SKIP() << "Windows 9x never runs a 64-bit program";
+    if (RunsAsWin9x() || !Runs64BitPrograms())
+        GTEST_SKIP() << "this system runs no 64-bit program";
     ASSERT_TRUE(FileExists(BuiltDeletionProgram())) << BuiltDeletionProgram();
 
     MakeFile(Path("ro.dat"), FILE_ATTRIBUTE_READONLY);
@@ -318,14 +318,15 @@ TEST_F(RemovalDeferred, DeletionProgramDeletesDefersAndReportsByExitCode)
 
 TEST_F(RemovalDeferred, On64BitWindowsEachFileGoesThroughTheDeletionProgram)
 {
-    if (RunsAsWin9x())
-        GTEST_SKIP() << "Windows 9x is never 64-bit";
+    if (RunsAsWin9x() || !Runs64BitPrograms())
+        GTEST_SKIP() << "this system runs no 64-bit program";
+    Wow64Road road;
+    ASSERT_TRUE(road.Available());
     // Where an installer puts it: the Windows folder, which the program search covers for a
     // 32-bit process too.
     std::string installed = WindowsFolder() + "ZeVaru64.exe";
     ASSERT_TRUE(CopyFileA(BuiltDeletionProgram().c_str(), installed.c_str(), FALSE)) << GetLastError();
 
-    OverrideWow64Probe(1);
     UNINSTINFO info("", "", 0);
     MakeFile(Path("plain.dat"), FILE_ATTRIBUTE_READONLY);
     MakeFile(Path("held.dat"), FILE_ATTRIBUTE_NORMAL);

@@ -110,10 +110,9 @@ TEST_F(Session, LoadsThePrintersCurrentDevModeAsDefault)
 // On 64-bit Windows the library installs beside the 64-bit driver, in ANSI mode as well.
 TEST_F(Session, UnderWow64TheDriverIsLookedUpForWindowsX64)
 {
-    struct ProbeOverride {
-        ProbeOverride() { OverrideWow64Probe(1); }
-        ~ProbeOverride() { OverrideWow64Probe(-1); }
-    } probe;
+    Wow64Road road;
+    if (!road.Available())
+        GTEST_SKIP() << "32-bit Windows: no Windows x64 driver environment to look up";
     ASSERT_TRUE(InitJxpApi(nullptr, FIXTURE_PRINTER_B1));
     std::string dir = g_pCurrentSession->m_szDriverDir;
     EXPECT_NE(std::string::npos, dir.find("\\x64\\")) << dir;

@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "core/trace.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -110,8 +112,39 @@ bool RunsAsWin9x()
 
 bool RunsUnderWow64()
 {
-    const char* p = getenv("LMTEST_WOW64");
-    return p && strcmp(p, "1") == 0;
+    typedef BOOL(WINAPI * IsWow64ProcessFn)(HANDLE, PBOOL);
+    auto pfn = reinterpret_cast<IsWow64ProcessFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+    BOOL b = FALSE;
+    return pfn && pfn(GetCurrentProcess(), &b) && b;
+}
+
+bool Runs64BitPrograms()
+{
+    typedef void(WINAPI * GetNativeSystemInfoFn)(LPSYSTEM_INFO);
+    auto pfn = reinterpret_cast<GetNativeSystemInfoFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetNativeSystemInfo")));
+    SYSTEM_INFO si = {};
+    if (!pfn)
+        return false;
+    pfn(&si);
+    return si.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+}
+
+Wow64Road::Wow64Road() : m_bAvailable(false), m_bOverridden(false)
+{
+    if (RunsUnderWow64()) {
+        m_bAvailable = true;
+    } else if (sizeof(void*) == 8) {
+        OverrideWow64Probe(1);
+        m_bAvailable = m_bOverridden = true;
+    }
+}
+
+Wow64Road::~Wow64Road()
+{
+    if (m_bOverridden)
+        OverrideWow64Probe(-1);
 }
 
 std::string ExeFolder()

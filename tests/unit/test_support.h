@@ -27,7 +27,28 @@ public:
 // taken from the executable's name; "" when the name carries none.
 std::string RunVersion();
 bool RunsAsWin9x();
-bool RunsUnderWow64();   // the harness says so: LMTEST_WOW64=1
+// This process is a 32-bit one on 64-bit Windows, as the system reports it.
+bool RunsUnderWow64();
+// The system runs 64-bit programs (the native architecture is AMD64).
+bool Runs64BitPrograms();
+
+// The road a test of the library's 64-bit-Windows branches takes. A 32-bit process on 64-bit
+// Windows takes it for real; the 64-bit test bed, which stands in for that process, takes it by
+// overriding the library's WOW64 probe (cleared again when the road goes out of scope); a
+// 32-bit process on 32-bit Windows has no x64 driver environment or 64-bit view to reach.
+class Wow64Road {
+public:
+    Wow64Road();
+    ~Wow64Road();
+    Wow64Road(const Wow64Road&) = delete;
+    Wow64Road& operator=(const Wow64Road&) = delete;
+    bool Available() const { return m_bAvailable; }
+    bool Overridden() const { return m_bOverridden; }
+
+private:
+    bool m_bAvailable;
+    bool m_bOverridden;
+};
 
 // Folder of the test executable, with a trailing backslash.
 std::string ExeFolder();

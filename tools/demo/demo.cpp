@@ -132,8 +132,14 @@ void PrintChanges(const std::vector<BYTE>& before, const std::vector<BYTE>& afte
 // library's profile store so that there is something to export.
 bool StoreOfficeProfile(const char* pszPrinter, std::vector<BYTE>* pStored)
 {
+    // A session takes the printer's name in the form of its mode: 8-bit text on Windows 9x,
+    // wide text on NT.
+    OSVERSIONINFOA vi = {};
+    vi.dwOSVersionInfoSize = sizeof(vi);
+    bool bWin9x = GetVersionExA(&vi) && vi.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
     std::wstring wide(pszPrinter, pszPrinter + strlen(pszPrinter));
-    LMPROFJXP session(nullptr, wide.c_str(), nullptr);
+    LMPROFJXP session(nullptr, bWin9x ? static_cast<const void*>(pszPrinter) : static_cast<const void*>(wide.c_str()),
+                      nullptr);
     std::vector<BYTE> dm = PrinterDevMode(pszPrinter);
     if (!session.IsComplete() || dm.empty())
         return false;
