@@ -39,7 +39,6 @@ constexpr size_t OFFA_DRIVER_EXTRA = 38;
 constexpr size_t OFFA_FIELDS = 40;
 constexpr size_t OFFA_ORIENTATION = 44;
 constexpr size_t OFFA_ICM_METHOD = 124;
-constexpr size_t ANSI_PUBLIC_DELTA = 64;   // DEVMODEW dmSize - DEVMODEA dmSize
 
 struct BlockHeader {
     uint32_t dwSignature;

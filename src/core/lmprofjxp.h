@@ -137,7 +137,9 @@ public:
     std::unique_ptr<BYTE[]> GetProfileDevModeFromReg(const char* pszProfile, DWORD* pcb);
 
     // Printer data access.
-    DWORD GetRegValueSize(const char* pszKey, const char* pszValue);
+    // The size of a value; 0 with *pdwError telling why: ERROR_FILE_NOT_FOUND for a missing
+    // value, anything else for one that may exist but cannot be read.
+    DWORD GetRegValueSize(const char* pszKey, const char* pszValue, DWORD* pdwError);
     DWORD GetRegValue(const char* pszKey, const char* pszValue, BYTE* pBuffer, DWORD cbBuffer);
     bool SetRegValue(const char* pszKey, const char* pszValue, const BYTE* pData, DWORD cbData, DWORD dwType);
 

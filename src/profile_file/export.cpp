@@ -5,6 +5,7 @@
 
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
+#include "settings/devmode_access.h"
 
 namespace {
 
@@ -39,6 +40,16 @@ bool LMPROFJXP::SaveProfileToJXP(const char* pszProfile)
     m_dwDefaultDevModeSize = GetDefaultDevModeSizeRetry();
     DWORD cbDevMode = 0;
     std::unique_ptr<BYTE[]> devMode = GetProfileDevModeFromReg(pszProfile, &cbDevMode);
+    // The DEVMODE is written as its differences from the default DEVMODE. Without a default
+    // that was loaded and holds the whole record its sizes describe (a driver upgrade can make
+    // the spooler's DEVMODE longer than the size the driver reports) every difference would
+    // be lost, and the profile would import as the target's default: it is not exported.
+    if (devMode && (!m_pDefaultDevMode || m_wDefaultDevModeLoads == 0 ||
+                    !DevModeFits(m_pDefaultDevMode.get(), m_dwDefaultDevModeSize))) {
+        TraceLog("SaveProfileToJXP - default DEVMODE unusable - %s, %lu\n", pszProfile,
+                 static_cast<unsigned long>(m_dwDefaultDevModeSize));
+        return false;
+    }
 
     if (!SeekJxpFile(0, true))
         return false;

@@ -9,6 +9,7 @@
 #include "core/cells.h"
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
+#include "core/waits.h"
 #include "profile_file/entry_fields.h"
 #include "settings/devmode_access.h"
 #include "store/profile_store.h"
@@ -19,6 +20,11 @@ const char FACTORY_DEFAULT[] = "Factory Default";
 const char DEFAULT_DEVMODE[] = "Default DevMode";
 constexpr DWORD MAX_REG_NUM = 25;
 
+// The largest section an import loads. No profile comes near it (a DEVMODE is at most 64 KB,
+// a printer-data value rarely a few); a 32-bit process could not hold a section of gigabytes
+// at all, and a length in a damaged or hostile file must not make the import try.
+constexpr DWORD MAX_SECTION_BYTES = 0x10000000;
+
 // A section of the entry just read, loaded whole: the walk has checked that it lies inside
 // the file, so what is read is exactly the section.
 bool ReadSection(LMPROFJXP& session, uint64_t qwOffset, DWORD cb, std::vector<BYTE>* pOut)
@@ -26,9 +32,13 @@ bool ReadSection(LMPROFJXP& session, uint64_t qwOffset, DWORD cb, std::vector<BY
     pOut->clear();
     if (cb == 0)
         return true;
+    if (cb > MAX_SECTION_BYTES) {
+        TraceLog("LMPROFJXP::LoadProfileFromJXP - section too large - %lu\n", static_cast<unsigned long>(cb));
+        return false;
+    }
     try {
         pOut->resize(cb);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
         TraceLog("LMPROFJXP::LoadProfileFromJXP - out of memory - %ld\n", cb);
         return false;
     }
@@ -54,8 +64,9 @@ bool EmptyPack(LMPROFJXP& session, DWORD dwRegNum)
 {
     char szIndex[32];
     wsprintfA(szIndex, "JXP_%04lu", dwRegNum);
-    if (session.GetRegValueSize(PRINTER_DRIVER_DATA, szIndex) == 0)
-        return ValueIsAbsent(GetLastError());
+    DWORD dwErr = 0;
+    if (session.GetRegValueSize(PRINTER_DRIVER_DATA, szIndex, &dwErr) == 0)
+        return ValueIsAbsent(dwErr);
     BYTE none = 0;
     return session.SetRegValue(PRINTER_DRIVER_DATA, szIndex, &none, 0, REG_BINARY);
 }
@@ -228,8 +239,15 @@ DWORD LMPROFJXP::ApplyRegistryValues(const char* pszProfile, int nRegNum)
         bool bDevMode = strcmp(pszValue, DEFAULT_DEVMODE) == 0;
         DWORD cbValue = LoadProfileRegValue(pszProfile, nRegNum, pszValue, nullptr, 0, nullptr, nullptr);
         TraceLog(bDevMode ? "DevMode size = %d\n" : "Value size = %d\n", cbValue);
-        if (cbValue == 0)
+        if (cbValue == 0) {
+            // A value the index lists as empty was exported and stored empty: it is applied
+            // empty, so the printer's old value does not survive it. One the index gives a
+            // size but that cannot be read is missing, and skipped.
+            BYTE none = 0;
+            if (sizes[i] == 0 && !bDevMode)
+                SetRegValue("PrinterDriverData", pszValue, &none, 0, REG_BINARY);
             continue;
+        }
         std::unique_ptr<BYTE[]> data(new (std::nothrow) BYTE[cbValue]);
         DWORD cbLoaded = 0, dwType = 0;
         if (!data || LoadProfileRegValue(pszProfile, nRegNum, pszValue, data.get(), cbValue, &cbLoaded, &dwType) == 0)
@@ -242,7 +260,7 @@ DWORD LMPROFJXP::ApplyRegistryValues(const char* pszProfile, int nRegNum)
             }
             ApplyDevMode2Printer(reinterpret_cast<DEVMODEW*>(data.get()));
             // The driver and the spooler take a moment to settle on the new settings.
-            Sleep(1000);
+            WaitMs(1000);
         } else {
             SetRegValue("PrinterDriverData", pszValue, data.get(), cbLoaded, REG_BINARY);
         }

@@ -16,13 +16,19 @@
 
 namespace {
 
-// File paths also separate with '/'; in a registry path it is an ordinary character.
+// File paths also separate with '/'; in a registry path it is an ordinary character. The
+// split goes by characters of the ANSI code page the names are in: the trail byte of a
+// double-byte character (code pages 932, 936, 949, 950) may be 0x5C and is no separator.
 std::vector<std::string> SplitParts(const char* psz, bool bSlashSeparates)
 {
     std::vector<std::string> parts;
     std::string part;
     for (const char* p = psz; p && *p; ++p) {
-        if (*p == '\\' || (bSlashSeparates && *p == '/')) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1]) {
+            part += p[0];
+            part += p[1];
+            ++p;
+        } else if (*p == '\\' || (bSlashSeparates && *p == '/')) {
             if (!part.empty())
                 parts.push_back(part);
             part.clear();
@@ -172,16 +178,18 @@ void UNINSTINFO::RemoveListedFolders()
     for (DWORD i = 0; names && i < nNames; ++i) {
         char szData[REG_NAME_CELL] = "";
         GetRegValueString(HKEY_LOCAL_MACHINE, list.c_str(), names[i], szData);
-        if (!IsPackageFolder(names[i])) {
-            // Left in the list, so the refusal stays visible and nothing else is lost.
-            TraceLog("UNINSTINFO::UninstallItems - folder outside the package [%s]\n", names[i]);
-            continue;
-        }
         long nMode = ListNumber(szData);
-        if (nMode == 0)
+        if (nMode == 0) {
+            // Removing a folder only when it is empty harms nothing, wherever it stands.
             RemoveDirectoryA(names[i]);
-        else if (nMode == 1)
-            RemoveDirectoryAll(names[i]);
+        } else if (nMode == 1) {
+            // Everything in a folder goes only inside the package's own folder.
+            if (IsPackageFolder(names[i]))
+                RemoveDirectoryAll(names[i]);
+            else
+                TraceLog("UNINSTINFO::UninstallItems - folder outside the package [%s]\n", names[i]);
+        }
+        // A processed entry leaves its list, removed or refused: the trace tells which.
         RemoveRegValue(HKEY_LOCAL_MACHINE, list.c_str(), names[i]);
     }
 }
@@ -214,11 +222,11 @@ void UNINSTINFO::RemoveListedRegKeys()
         case 3: hRoot = HKEY_CURRENT_USER; break;
         default: hRoot = HKEY_LOCAL_MACHINE; break;
         }
-        if (!IsRemovableKey(hRoot, names[i])) {
+        if (IsRemovableKey(hRoot, names[i]))
+            RemoveRegKey(hRoot, names[i], false);
+        else
             TraceLog("UNINSTINFO::UninstallItems - key above the package [%s]\n", names[i]);
-            continue;
-        }
-        RemoveRegKey(hRoot, names[i], false);
+        // A processed entry leaves its list, removed or refused: the trace tells which.
         RemoveRegValue(HKEY_LOCAL_MACHINE, list.c_str(), names[i]);
     }
 }

@@ -7,6 +7,7 @@
 #include "core/lmprofjxp.h"
 #include "core/session_printer.h"
 #include "core/trace.h"
+#include "core/waits.h"
 #include "settings/devmode_access.h"
 
 namespace {
@@ -45,7 +46,7 @@ DWORD LMPROFJXP::GetDefaultDevModeSizeRetry()
         dwSize = GetDefaultDevModeSize();
         if (dwSize > 0)
             break;
-        Sleep(DEFAULT_DEVMODE_RETRY_MS);
+        WaitMs(DEFAULT_DEVMODE_RETRY_MS);
     }
     if (dwSize == 0)
         dwSize = DEFAULT_DEVMODE_FALLBACK_SIZE;

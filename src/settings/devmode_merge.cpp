@@ -77,9 +77,12 @@ bool LMPROFJXP::MergeDevModeW(DEVMODEW* pCurrent, DEVMODEW* pProfile)
 bool LMPROFJXP::MergeDevModeA(DEVMODEA* pCurrent, DEVMODEW* pProfile)
 {
     TraceLog("MergeDevModeA\n");
-    // The ANSI public part is the wide one less the two names' second bytes.
-    if (size_t(pCurrent->dmSize) + ANSI_PUBLIC_DELTA != pProfile->dmSize ||
-        pCurrent->dmDriverExtra != pProfile->dmDriverExtra) {
+    // The ANSI public part is the wide one less the two names' second bytes, but a Windows 9x
+    // driver may keep an older, shorter DEVMODEA (148 bytes against the wide 220): the fixed
+    // fields both records hold are copied. The private parts must share their layout.
+    const size_t cbFixed = 13 * 2;
+    if (pCurrent->dmDriverExtra != pProfile->dmDriverExtra || pCurrent->dmSize < OFFA_ORIENTATION + cbFixed ||
+        pProfile->dmSize < OFF_ORIENTATION + cbFixed) {
         TraceLog("MergeDevModeA - DEVMODE layouts differ - %d %d, %d %d\n", pCurrent->dmSize,
                  pCurrent->dmDriverExtra, pProfile->dmSize, pProfile->dmDriverExtra);
         return false;
@@ -94,7 +97,7 @@ bool LMPROFJXP::MergeDevModeA(DEVMODEA* pCurrent, DEVMODEW* pProfile)
     memcpy(pWork + OFFA_DRIVER_EXTRA, pFrom + OFF_DRIVER_EXTRA, 2);
     memcpy(pWork + OFFA_FIELDS, pFrom + OFF_FIELDS, 4);
     memcpy(pWork + OFFA_ORIENTATION, pFrom + OFF_ORIENTATION, 13 * 2);
-    if (pCurrent->dmSize >= OFFA_ICM_METHOD + 16)
+    if (pCurrent->dmSize >= OFFA_ICM_METHOD + 16 && pProfile->dmSize >= OFF_ICM_METHOD + 16)
         memcpy(pWork + OFFA_ICM_METHOD, pFrom + OFF_ICM_METHOD, 16);
     MergeBlocks(*this, pWork, pCurrent->dmSize, pCurrent->dmDriverExtra, pProfile);
     memcpy(pCurrent, pWork, cb);

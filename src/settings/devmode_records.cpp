@@ -116,9 +116,11 @@ DWORD LMPROFJXP::MakeDevModeBufferData(DEVMODEW* pDevMode, BYTE* pOut, DWORD cbC
     DWORD cbMain = 0, cbDefaultMain = 0;
     BYTE* pMain = MainBlockOf(*this, pDevMode, &cbMain);
     BYTE* pDefaultMain = MainBlockOf(*this, pDefault, &cbDefaultMain);
-    if (!pMain || !pDefaultMain)
+    if (!pMain)
         return out.Size();
-    for (size_t i = 0; i < kBufferRecordCount; ++i) {
+    // The main block's buffers are differences from the default's; the plug-ins travel whole
+    // and need only the profile's own main block to be found.
+    for (size_t i = 0; pDefaultMain && i < kBufferRecordCount; ++i) {
         const BufferRecordDef& def = kBufferRecords[i];
         if (BuffersDiffer(pMain + def.wOffset, pDefaultMain + def.wOffset, def.wLength))
             emit(def.dwId, pMain + def.wOffset, def.wLength);

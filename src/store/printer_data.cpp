@@ -5,17 +5,20 @@
 #include "core/trace.h"
 #include "store/profile_store.h"
 
-DWORD LMPROFJXP::GetRegValueSize(const char* pszKey, const char* pszValue)
+DWORD LMPROFJXP::GetRegValueSize(const char* pszKey, const char* pszValue, DWORD* pdwError)
 {
+    // The error travels with the result, not as the last error: closing a printer opened for
+    // this call may overwrite that before the caller reads it.
     SessionPrinter printer(*this, 0);
-    if (!printer)
+    if (!printer) {
+        *pdwError = GetLastError();
         return 0;
+    }
     // The spooler reports an existing value's size together with ERROR_MORE_DATA, so the
-    // result code does not decide the size. It is left as the last error: a size of 0 with
-    // ERROR_FILE_NOT_FOUND is a missing value, with ERROR_ACCESS_DENIED one that may exist.
+    // result code does not decide the size: a size of 0 with ERROR_FILE_NOT_FOUND is a
+    // missing value, with ERROR_ACCESS_DENIED one that may exist.
     DWORD dwType = 0, cbNeeded = 0;
-    DWORD dwErr = GetPrinterDataA(printer.Get(), const_cast<char*>(pszValue), &dwType, nullptr, 0, &cbNeeded);
-    SetLastError(dwErr);
+    *pdwError = GetPrinterDataA(printer.Get(), const_cast<char*>(pszValue), &dwType, nullptr, 0, &cbNeeded);
     return cbNeeded;
 }
 

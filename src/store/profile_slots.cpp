@@ -44,9 +44,10 @@ bool LMPROFJXP::AddProfileToModel(const char* pszName, const char* pszDescriptio
     }
 
     // A size that leaves no room for one more record cannot be a list of ours either.
-    DWORD cbList = GetRegValueSize(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE);
-    if ((cbList == 0 && !ValueIsAbsent(GetLastError())) || cbList > MAXDWORD - PROFILE_RECORD_BYTES) {
-        TraceLog("LMPROFJXP::AddProfileToModel - profile list unreadable - %ld\n", GetLastError());
+    DWORD dwErr = 0;
+    DWORD cbList = GetRegValueSize(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, &dwErr);
+    if ((cbList == 0 && !ValueIsAbsent(dwErr)) || cbList > MAXDWORD - PROFILE_RECORD_BYTES) {
+        TraceLog("LMPROFJXP::AddProfileToModel - profile list unreadable - %ld\n", dwErr);
         return false;
     }
     bool bCreate = cbList == 0;
@@ -105,8 +106,9 @@ bool LMPROFJXP::AddProfileToModel(const char* pszName, const char* pszDescriptio
 DWORD LMPROFJXP::GetAvailableRegNum()
 {
     DWORD dwResult = 1;
-    DWORD cbList = GetRegValueSize(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE);
-    if (cbList == 0 && !ValueIsAbsent(GetLastError())) {
+    DWORD dwErr = 0;
+    DWORD cbList = GetRegValueSize(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, &dwErr);
+    if (cbList == 0 && !ValueIsAbsent(dwErr)) {
         TraceLog("LMPROFJXP::GetAvailableRegNum - profile list unreadable\n");
         dwResult = PROFILE_REG_NUM_UNKNOWN;
     } else if (cbList != 0) {
@@ -127,7 +129,8 @@ DWORD LMPROFJXP::GetAvailableRegNum()
 DWORD LMPROFJXP::GetProfRegNum(const char* pszProfile)
 {
     DWORD dwResult = 0;
-    DWORD cbList = GetRegValueSize(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE);
+    DWORD dwErr = 0;
+    DWORD cbList = GetRegValueSize(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, &dwErr);
     std::unique_ptr<BYTE[]> list = cbList ? NewBytes(cbList) : nullptr;
     if (list) {
         DWORD cbRead = GetRegValue(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, list.get(), cbList);
@@ -156,7 +159,8 @@ int LMPROFJXP::GetProfileDataFromModel(char (*pNames)[PROFILE_NAME_CELL], char (
             return 0;
         // The list is read at its own size: a larger count would read past the records, a
         // smaller one would make the read fail and hide every profile.
-        DWORD cbList = GetRegValueSize(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE);
+        DWORD dwErr = 0;
+        DWORD cbList = GetRegValueSize(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, &dwErr);
         std::unique_ptr<BYTE[]> list = cbList ? NewBytes(cbList) : nullptr;
         if (!list)
             return 0;

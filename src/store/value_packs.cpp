@@ -94,8 +94,8 @@ void LMPROFJXP::SaveProfileRegValue(const char* pszProfile, int nRegNum, const c
         ReplaceInvalidChar4Filename(szPath);
     }
 
-    DWORD cbIndex = GetRegValueSize(PRINTER_DRIVER_DATA, szIndex);
-    DWORD dwSizeErr = GetLastError();
+    DWORD dwSizeErr = 0;
+    DWORD cbIndex = GetRegValueSize(PRINTER_DRIVER_DATA, szIndex, &dwSizeErr);
     TraceLog("dwRead = %ld\n", cbIndex);
     if ((cbIndex == 0 && !ValueIsAbsent(dwSizeErr)) || cbIndex > MAXDWORD - VALUE_ENTRY_BYTES) {
         TraceLog("LMPROFJXP::SaveProfileRegValue - index unreadable - %s\n", szIndex);

@@ -224,3 +224,37 @@ TEST_F(HostileFiles, NoCallCrashesListsGarbageOrTouchesStoredProfiles)
     }
     EXPECT_EQ(keep2, h2.Values(1));
 }
+
+// A section length of gigabytes, in a file that really is that long (sparse), is refused before
+// anything is allocated, and the file is closed again: it can be deleted at once.
+TEST_F(HostileFiles, HugeSectionIsRefusedAndTheFileClosed)
+{
+    TestPrinter& a = AddPrinter("A", FIXTURE_MODEL_A);
+    StoreOffice(a);
+    std::string path = m_work->Path("huge.jxp");
+    ASSERT_EQ(1, Export(a, "Office", path));
+    Bytes good = ReadBytes(path);
+    std::vector<FileEntry> entries = Entries(good);
+    ASSERT_EQ(1u, entries.size());
+    const DWORD cbHuge = 0x90000000;   // past what a 32-bit process can hold
+    WriteBytes(path, WithU32(good, 144 + 556 + 8, cbHuge));
+    {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, h) << GetLastError();
+        LONG lHigh = 0;
+        LONGLONG qwEnd = LONGLONG(good.size()) + cbHuge;
+        lHigh = LONG(qwEnd >> 32);
+        EXPECT_NE(INVALID_SET_FILE_POINTER, SetFilePointer(h, LONG(qwEnd & 0xFFFFFFFF), &lHigh, FILE_BEGIN));
+        EXPECT_TRUE(SetEndOfFile(h)) << GetLastError();
+        CloseHandle(h);
+    }
+
+    ASSERT_TRUE(Dll().InitJxpApi(nullptr, a.Name()));
+    TraceCapture::Clear();
+    char cell[32] = "Office";
+    EXPECT_EQ(0, Dll().ImportProfileFromJxp(path.c_str(), cell, 1, TRUE));
+    EXPECT_TRUE(TraceCapture::Contains("LMPROFJXP::LoadProfileFromJXP - section too large - 2415919104\n"))
+        << TraceCapture::Dump();
+    Dll().CloseJxpApi(nullptr, nullptr);
+    EXPECT_TRUE(DeleteFileA(path.c_str())) << GetLastError();
+}

@@ -215,3 +215,33 @@ TEST_F(AsDefault, RepeatedNameEntriesEachBringTheirOwnSettings)
     EXPECT_EQ(0u, homePack.count("Extra")) << "Home took a value of the unlisted entry";
     EXPECT_EQ(3u, homePack.size());
 }
+
+// A value stored empty is applied empty: the printer's old value of that name does not survive
+// the apply. A value the printer holds that the profile does not list is left alone.
+TEST_F(AsDefault, EmptyValueReplacesThePrintersOldOne)
+{
+    TestPrinter& s = AddPrinter("S", FIXTURE_MODEL_A);
+    TestPrinter& e = AddPrinter("E", FIXTURE_MODEL_A);
+    std::vector<Value> values = OfficeValues();
+    values.push_back({"LmBlank", REG_BINARY, Bytes()});
+    s.Store("Blank", 1, OfficeDevMode(s.DefaultDevMode()), values, OFFICE_DESCRIPTION);
+    std::string path = m_work->Path("blank.jxp");
+    ASSERT_EQ(1, Export(s, "Blank", path));
+
+    // The printer's own earlier values, as the driver keeps them.
+    {
+        std::unique_ptr<LMPROFJXP> session = e.Session();
+        const BYTE old[] = {1, 2, 3}, other[] = {4, 5};
+        ASSERT_TRUE(session->SetRegValue("PrinterDriverData", "LmBlank", old, sizeof(old), REG_BINARY));
+        ASSERT_TRUE(session->SetRegValue("PrinterDriverData", "LmOther", other, sizeof(other), REG_BINARY));
+    }
+    ASSERT_EQ(Bytes({1, 2, 3}), e.Data("LmBlank"));
+
+    ASSERT_TRUE(Dll().InitJxpApi(nullptr, e.Name()));
+    TraceCapture::Clear();
+    EXPECT_EQ(1, Dll().ImportProfileAsDefault(path.c_str(), "Blank", 4)) << TraceCapture::Dump();
+    Dll().CloseJxpApi(nullptr, e.Name());
+    EXPECT_TRUE(e.HasData("LmBlank"));
+    EXPECT_EQ(Bytes(), e.Data("LmBlank")) << TraceCapture::Dump();
+    EXPECT_EQ(Bytes({4, 5}), e.Data("LmOther"));
+}

@@ -464,24 +464,61 @@ TEST_F(DevModeApply, ProfilesOfAnotherLayoutOrWithoutMainBlockLeaveThePrinterAlo
     EXPECT_EQ(128u, GetU32(Block(after, 20000) + 12));
 }
 
-// A printer that appears while the session waits: the second attempt finds its size.
-TEST(DefaultDevMode, SizeIsAskedAgainAfterASecond)
+// A printer that appears while the session waits: the attempt after the wait finds its size.
+TEST(DefaultDevMode, SizeIsAskedAgainAfterAWait)
 {
     InitTraceFlag(TRUE);
     TraceCapture::Clear();
-    std::unique_ptr<ScratchPrinter> late;
-    std::thread adder([&] {
-        Sleep(300);
-        late.reset(new ScratchPrinter("LmTest Late", FIXTURE_MODEL_B));
-    });
-    auto session = OpenSession("LmTest Late");
-    adder.join();
-    ASSERT_TRUE(late && late->Ok());
-    int nAttempts = 0;
-    for (const auto& line : TraceCapture::Lines())
-        nAttempts += line == "LMPROFJXP::GetDefaultDevModeSize\n";
-    EXPECT_EQ(2, nAttempts) << TraceCapture::Dump();
-    EXPECT_EQ(sizeof(DEVMODEW) + lmfix::DriverExtra(lmfix::kModels[1]), session->m_dwDefaultDevModeSize);
-    EXPECT_EQ(1, session->m_wDefaultDevModeLoads);
+    static std::unique_ptr<ScratchPrinter> s_late;
+    {
+        WaitRecorder waits;
+        WaitRecorder::Then([] { s_late.reset(new ScratchPrinter("LmTest Late", FIXTURE_MODEL_B)); });
+        auto session = OpenSession("LmTest Late");
+        ASSERT_TRUE(s_late && s_late->Ok());
+        std::vector<std::string> events;
+        for (const auto& line : TraceCapture::Lines()) {
+            if (line == "LMPROFJXP::GetDefaultDevModeSize\n" || line.rfind("wait ", 0) == 0)
+                events.push_back(line);
+        }
+        EXPECT_EQ((std::vector<std::string>{"LMPROFJXP::GetDefaultDevModeSize\n", "wait 1000\n",
+                                            "LMPROFJXP::GetDefaultDevModeSize\n"}),
+                  events)
+            << TraceCapture::Dump();
+        EXPECT_EQ(sizeof(DEVMODEW) + lmfix::DriverExtra(lmfix::kModels[1]), session->m_dwDefaultDevModeSize);
+        EXPECT_EQ(1, session->m_wDefaultDevModeLoads);
+    }
+    s_late.reset();
     InitTraceFlag(FALSE);
+}
+
+// A Windows 9x driver may keep an older DEVMODEA of 148 bytes, shorter than the wide record
+// less its names: the profile is merged into the fields both hold and into the private part.
+TEST_F(DevModeApply, OlderShorterAnsiRecordTakesTheFieldsBothHold)
+{
+    auto session = OpenSession(m_printer.Name());
+    std::vector<BYTE> profile = PrinterDevModeW(m_printer.Name());
+    ASSERT_FALSE(profile.empty());
+    Dm(profile)->dmCopies = 6;
+    Dm(profile)->dmOrientation = DMORIENT_LANDSCAPE;
+    PutU16(Main(profile) + 486, 41);
+
+    const WORD cbOld = 148;
+    WORD cbExtra = Dm(profile)->dmDriverExtra;
+    std::vector<BYTE> old(size_t(cbOld) + cbExtra, 0);
+    DEVMODEA* pOld = reinterpret_cast<DEVMODEA*>(old.data());
+    strcpy(reinterpret_cast<char*>(pOld->dmDeviceName), "LmTest Apply");
+    pOld->dmSize = cbOld;
+    pOld->dmDriverExtra = cbExtra;
+    pOld->dmCopies = 1;
+    pOld->dmOrientation = DMORIENT_PORTRAIT;
+    strcpy(reinterpret_cast<char*>(pOld->dmFormName), "Letter");
+    memcpy(old.data() + cbOld, PrinterDevModeW(m_printer.Name()).data() + Dm(profile)->dmSize, cbExtra);
+
+    ASSERT_TRUE(session->MergeDevModeA(pOld, Dm(profile))) << TraceCapture::Dump();
+    EXPECT_EQ(cbOld, pOld->dmSize);
+    EXPECT_EQ(6, pOld->dmCopies);
+    EXPECT_EQ(DMORIENT_LANDSCAPE, pOld->dmOrientation);
+    EXPECT_STREQ("Letter", reinterpret_cast<char*>(pOld->dmFormName));
+    // The fixture's main block opens the private part.
+    EXPECT_EQ(41, GetU16(old.data() + cbOld + 486));
 }

@@ -21,13 +21,17 @@ TEST_F(PrinterData, ReadsExactlyWhatWasWritten)
         EXPECT_TRUE(m_session->SetRegValue("PrinterDriverData", "LmValue", data, sizeof(data), REG_BINARY));
         EXPECT_EQ(std::vector<BYTE>(data, data + 40), Data("LmValue"));
         // The key name is only traced: any name reaches the same value.
-        EXPECT_EQ(40u, m_session->GetRegValueSize("Elsewhere", "LmValue"));
+        DWORD dwErr = 0xdeadbeef;
+        EXPECT_EQ(40u, m_session->GetRegValueSize("Elsewhere", "LmValue", &dwErr));
+        EXPECT_EQ(DWORD(ERROR_MORE_DATA), dwErr);
         EXPECT_EQ(40u, m_session->GetRegValue("Elsewhere", "LmValue", back, 40));
         EXPECT_EQ(0, memcmp(back, data, 40));
 
         TraceCapture::Clear();
         EXPECT_EQ(0u, m_session->GetRegValue("PrinterDriverData", "LmValue", back, 39));
-        EXPECT_EQ(0u, m_session->GetRegValueSize("PrinterDriverData", "LmMissing"));
+        // Missing, not unreadable, also when the printer was opened and closed for the call.
+        EXPECT_EQ(0u, m_session->GetRegValueSize("PrinterDriverData", "LmMissing", &dwErr));
+        EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), dwErr);
         EXPECT_EQ(0u, m_session->GetRegValue("PrinterDriverData", "LmMissing", back, 40));
         EXPECT_EQ((std::vector<std::string>{"LMPROFJXP::GetRegValue - PrinterDriverData, LmValue\n",
                                             "LMPROFJXP::GetRegValue - Error 234\n",

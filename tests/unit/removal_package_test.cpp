@@ -192,7 +192,7 @@ TEST_F(RemovalPackage, RegKeysChooseTheirRootAndBaseKeyGoesWhole)
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, m_top + "\\Norvane"));
 }
 
-TEST_F(RemovalPackage, EntriesAboveThePackageAreRefusedAndKept)
+TEST_F(RemovalPackage, EntriesAboveThePackageAreRefusedAndLeaveTheirLists)
 {
     // Keys: the base key's parent, the base key itself, a hive and the root of HKEY_CURRENT_USER.
     std::string parent = m_top + "\\Norvane";
@@ -208,6 +208,14 @@ TEST_F(RemovalPackage, EntriesAboveThePackageAreRefusedAndKept)
     List("Folders", m_root, "1");
     List("Folders", escape, "1");
     List("Folders", drive, "0");
+    // "Only when empty" harms nothing anywhere: an empty folder beside the package goes, a full
+    // one stays.
+    std::string emptyBeside = m_root + "\\EmptyBeside", fullBeside = m_root + "\\FullBeside";
+    ASSERT_TRUE(CreateDirectoryA(emptyBeside.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(fullBeside.c_str(), nullptr));
+    MakeFile(fullBeside + "\\keep.txt", FILE_ATTRIBUTE_NORMAL);
+    List("Folders", emptyBeside, "0");
+    List("Folders", fullBeside, "0");
 
     UNINSTINFO info = Engine();
     info.UninstallItems(2);
@@ -219,9 +227,11 @@ TEST_F(RemovalPackage, EntriesAboveThePackageAreRefusedAndKept)
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, "Software"));
     EXPECT_TRUE(FileExists(m_root + "\\neighbour.dll"));
     EXPECT_TRUE(FileExists(m_folder));
-    // Refused entries stay listed, so the refusal can be seen and nothing else is lost.
-    EXPECT_EQ(4u, ValueCount(m_base + "\\RegKeys"));
-    EXPECT_EQ(3u, ValueCount(m_base + "\\Folders"));
+    EXPECT_FALSE(FileExists(emptyBeside));
+    EXPECT_TRUE(FileExists(fullBeside + "\\keep.txt"));
+    // Refused entries leave their lists like every processed entry; the trace names them.
+    EXPECT_EQ(0u, ValueCount(m_base + "\\RegKeys"));
+    EXPECT_EQ(0u, ValueCount(m_base + "\\Folders"));
     EXPECT_TRUE(TraceCapture::Contains("UNINSTINFO::UninstallItems - key above the package [" + parent + "]\n"))
         << TraceCapture::Dump();
     EXPECT_TRUE(TraceCapture::Contains("UNINSTINFO::UninstallItems - folder outside the package [" + m_root + "]\n"))
@@ -445,4 +455,26 @@ TEST_F(RemovalPackage, LmRemovePackageWithoutARecordedPackageTouchesNothing)
     EXPECT_EQ(1, LmRemovePackage(nullptr, nullptr, nullptr, 0));
     EXPECT_TRUE(TraceCapture::Contains("UNINSTINFO::UninstallItems - no package key\n")) << TraceCapture::Dump();
     EXPECT_TRUE(FileExists(m_folder + "\\a.dll"));
+}
+
+// In a double-byte code page a path part may end in a character whose trail byte is 0x5C: a
+// sibling that merely starts with the package folder's name is not inside it. (Wine cannot
+// make such folders without a generated Unix locale, so the paths stay unmade: the decision is
+// taken on the names.)
+TEST_F(RemovalPackage, DbcsTrailByteIsNoPathSeparator)
+{
+    if (GetACP() != 932)
+        GTEST_SKIP() << "needs the Japanese code page (the locale_ja_JP run), this one is " << GetACP();
+    // "Pkg" followed by U+8868, which code page 932 writes as 0x95 0x5C.
+    std::string package = m_root + "\\Pkg\x95\x5C";
+    std::string sibling = m_root + "\\Pkg\x95\x5COther";
+    UNINSTINFO info(m_base.c_str(), package.c_str(), SYSENV().m_bWin9x);
+    EXPECT_TRUE(info.IsPackageFolder((package + "\\Sub").c_str()));
+    EXPECT_TRUE(info.IsPackageFolder(package.c_str()));
+    EXPECT_FALSE(info.IsPackageFolder(sibling.c_str()));
+
+    List("Folders", sibling, "1");
+    info.UninstallItems(6);
+    EXPECT_TRUE(TraceCapture::Contains("UNINSTINFO::UninstallItems - folder outside the package [" + sibling + "]\n"))
+        << TraceCapture::Dump();
 }

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include "core/trace.h"
+#include "core/waits.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -129,6 +130,40 @@ bool Runs64BitPrograms()
         return false;
     pfn(&si);
     return si.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+}
+
+namespace {
+
+void (*g_pfnAtWait)() = nullptr;
+
+void RecordWait(DWORD dwMs)
+{
+    // The prefix stands where the library's timestamp does, so Lines() shows the line whole.
+    char sz[64];
+    wsprintfA(sz, "00/00/0000 00:00:00:000 wait %lu\n", static_cast<unsigned long>(dwMs));
+    OutputDebugStringA(sz);
+    if (void (*pfn)() = g_pfnAtWait) {
+        g_pfnAtWait = nullptr;
+        pfn();
+    }
+}
+
+}  // namespace
+
+WaitRecorder::WaitRecorder()
+{
+    OverrideWaits(RecordWait);
+}
+
+WaitRecorder::~WaitRecorder()
+{
+    OverrideWaits(nullptr);
+    g_pfnAtWait = nullptr;
+}
+
+void WaitRecorder::Then(void (*pfn)())
+{
+    g_pfnAtWait = pfn;
 }
 
 Wow64Road::Wow64Road() : m_bAvailable(false), m_bOverridden(false)

@@ -50,6 +50,18 @@ private:
     bool m_bOverridden;
 };
 
+// The library's deliberate waits recorded instead of spent while the recorder lives: each
+// becomes the trace line "wait <ms>\n", in order among the library's own lines.
+class WaitRecorder {
+public:
+    WaitRecorder();
+    ~WaitRecorder();
+    WaitRecorder(const WaitRecorder&) = delete;
+    WaitRecorder& operator=(const WaitRecorder&) = delete;
+    // Called (once each) at the next waits, before they return.
+    static void Then(void (*pfn)());
+};
+
 // Folder of the test executable, with a trailing backslash.
 std::string ExeFolder();
 
