@@ -51,6 +51,10 @@ class LMPROFJXP {
 public:
     // pPrinterName is ANSI text on Windows 9x and wide text on Windows NT.
     LMPROFJXP(HWND hWnd, const void* pPrinterName, HANDLE hPrinter);
+    // The mode a session built on this system works in, for a caller that must hand over the
+    // printer name and file paths in that form: wide on Windows NT, ANSI on Windows 9x (and when
+    // the version cannot be read, where construction stops before the name is read).
+    static bool SystemIsAnsi();
     ~LMPROFJXP();
     LMPROFJXP(const LMPROFJXP&) = delete;
     LMPROFJXP& operator=(const LMPROFJXP&) = delete;

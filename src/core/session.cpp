@@ -115,6 +115,12 @@ LMPROFJXP::LMPROFJXP(HWND hWnd, const void* pPrinterName, HANDLE hPrinter)
     m_bComplete = true;
 }
 
+bool LMPROFJXP::SystemIsAnsi()
+{
+    OSVERSIONINFOA vi;
+    return !ReadWindowsVersion(&vi) || vi.dwPlatformId != VER_PLATFORM_WIN32_NT;
+}
+
 LMPROFJXP::~LMPROFJXP()
 {
     TraceLog("LMPROFJXP::~LMPROFJXP\n");

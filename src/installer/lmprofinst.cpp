@@ -120,15 +120,21 @@ void LMPROFINST::InitMembers()
     if (m_bAnsi) {
         bFolder = setupdata::CopyText(m_pSetup, setupdata::OFF_SOURCE_FOLDER, m_szSourceFolder, sizeof(m_szSourceFolder));
     } else {
-        bFolder = setupdata::CopyWideText(m_pSetup, setupdata::OFF_SOURCE_FOLDER, m_wszSourceFolder, MAX_PATH) &&
-                  ConvertWideToAnsiCell(m_szSourceFolder, MAX_PATH, m_wszSourceFolder, m_uCodePage);
+        bFolder = setupdata::CopyWideText(m_pSetup, setupdata::OFF_SOURCE_FOLDER, m_wszSourceFolder, MAX_PATH);
+        // Wide mode builds every path from the UTF-16 form. A folder whose 8-bit form is
+        // longer (two bytes an ideograph) keeps no 8-bit form, and is read all the same.
+        if (bFolder && !ConvertWideToAnsiCell(m_szSourceFolder, MAX_PATH, m_wszSourceFolder, m_uCodePage))
+            TraceLog("InitMembers - source folder has no 8-bit form\n");
     }
     if (!bFolder)
         TraceLog("InitMembers - source folder unterminated\n");
     m_pLang->ChooseCodePage();
 
     if (m_szPrinterName[0]) {
-        if (m_bAnsi) {
+        // The session takes the name in the running system's form, which is not always the
+        // block's: a Windows 9x installer's block on NT holds 8-bit text for a session that
+        // reads UTF-16.
+        if (LMPROFJXP::SystemIsAnsi()) {
             m_pSession.reset(new LMPROFJXP(nullptr, m_szPrinterName, nullptr));
         } else {
             wchar_t wszPrinter[260];
@@ -260,7 +266,9 @@ bool LMPROFINST::IsModelInList(const char* pszModel, const char* pszList, UINT u
     const char* pToken = pszList;
     for (const char* p = pszList;; ) {
         if (p == pEnd || *p == ',') {
-            if (size_t(p - pToken) == nModel && memcmp(pToken, pszModel, nModel) == 0)
+            // Commas with nothing between them make no item: a printer whose block names no
+            // model is in no list.
+            if (p > pToken && size_t(p - pToken) == nModel && memcmp(pToken, pszModel, nModel) == 0)
                 return true;
             if (p == pEnd)
                 return false;
@@ -282,8 +290,20 @@ DWORD LMPROFINST::ImportEntry(int nIndex)
         TraceLog("LMPROFINST::ImportEntry - profile name too long - %s\n", entry.szProfileName);
         return 0;
     }
+    // The path is in the block's form, the session reads the running system's.
     const void* pPath = m_bAnsi ? static_cast<const void*>(entry.szProfileFile)
                                 : static_cast<const void*>(entry.wszProfileFile);
+    char szPath[MAX_PATH];
+    wchar_t wszPath[MAX_PATH];
+    if (m_pSession->m_bAnsi != m_bAnsi) {
+        bool bConverted = m_bAnsi ? ConvertAnsiToWideCell(wszPath, MAX_PATH, entry.szProfileFile, m_uCodePage)
+                                  : ConvertWideToAnsiCell(szPath, MAX_PATH, entry.wszProfileFile, m_uCodePage);
+        if (!bConverted) {
+            TraceLog("LMPROFINST::ImportEntry - profile file path does not convert - %d\n", nIndex);
+            return 0;
+        }
+        pPath = m_bAnsi ? static_cast<const void*>(wszPath) : static_cast<const void*>(szPath);
+    }
     m_pSession->ImportProfilesFromJXP(pPath, names, 1, FALSE);
     return 0;
 }

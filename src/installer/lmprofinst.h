@@ -64,7 +64,7 @@ public:
     DWORD m_dwOsKind;
     bool m_bAnsi;
     char m_szPrinterName[260];
-    char m_szSourceFolder[MAX_PATH];
+    char m_szSourceFolder[MAX_PATH];      // wide mode: empty when the 8-bit form does not fit
     wchar_t m_wszSourceFolder[MAX_PATH];
     HWND m_hList;
     std::unique_ptr<LMLANGSPRT> m_pLang;

@@ -60,20 +60,20 @@ RECT ControlRect(HWND hPage, int nId)
     return rc;
 }
 
-// Whether a navigation key moves the focused row of a list of nRows rows somewhere else: at
-// the first or last row the list leaves the selection alone, and a flag set then would swallow
-// the next click's tick.
+// Whether a key moves the list's focus (nFocus, -1 for none) to another of its nRows rows: a
+// flag set by a key that moves nothing would swallow the next click's tick. Only the
+// navigation keys move it, and not past the first or last row; with no row focused, each of
+// them lands on a row except Up, which finds none above.
 bool KeyMovesFocus(WORD wKey, int nFocus, int nRows)
 {
     if (nRows <= 0)
         return false;
-    if (nFocus < 0)
-        return true;
     switch (wKey) {
     case VK_UP:
+        return nFocus > 0;
     case VK_HOME:
     case VK_PRIOR:
-        return nFocus > 0;
+        return nFocus != 0;
     case VK_DOWN:
     case VK_END:
     case VK_NEXT:

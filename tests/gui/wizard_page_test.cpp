@@ -260,7 +260,7 @@ TEST_F(WizardPage, RowsWithTheSameNameTickTheirOwnEntry)
 }
 
 // Keys that move the selection tick nothing, and a key that cannot move it (Down on the last
-// row) does not swallow the next click's tick.
+// row, Up or Shift before any row has the focus) does not swallow the next click's tick.
 TEST_F(WizardPage, NavigationKeysTickNothingAndLeaveClicksWorking)
 {
     WriteIni(OFFER_INI);
@@ -269,8 +269,11 @@ TEST_F(WizardPage, NavigationKeysTickNothingAndLeaveClicksWorking)
     HWND hPage = run.WaitPage();
     ASSERT_NE(nullptr, hPage);
     HWND hList = GetDlgItem(hPage, 1000);
+    for (WORD wKey : {VK_SHIFT, VK_CONTROL, VK_TAB, VK_UP})
+        PressKey(hList, wKey);
+    ASSERT_EQ(-1, SendMessageA(hList, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
     ClickRow(hList, 0);
-    ASSERT_EQ(1, Ticks());
+    ASSERT_EQ(1, Ticks()) << "the click after Shift, Ctrl, Tab and Up with no row focused ticked nothing";
     PressKey(hList, VK_END);
     EXPECT_EQ(2, SendMessageA(hList, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
     EXPECT_EQ(1, Ticks()) << "End ticked the last row";

@@ -40,6 +40,10 @@ public:
         m_bytes[setupdata::OFF_TRACE] = 1;
     }
     void Put(size_t off, DWORD dw) { memcpy(&m_bytes[off], &dw, 4); }
+    void PutWideFolder(const std::wstring& folder)
+    {
+        memcpy(&m_bytes[setupdata::OFF_SOURCE_FOLDER], folder.c_str(), (folder.size() + 1) * 2);
+    }
     SETUPDATA* Get() { return reinterpret_cast<SETUPDATA*>(m_bytes.data()); }
 
 private:
@@ -61,6 +65,10 @@ protected:
     }
     void TearDown() override
     {
+        for (auto it = m_wideFolders.rbegin(); it != m_wideFolders.rend(); ++it) {
+            DeleteFileW((*it + L"\\LmProfInst.ini").c_str());
+            RemoveDirectoryW(it->c_str());
+        }
         DeleteFileA((m_folder + "\\LmProfInst.ini").c_str());
         DeleteFileA((m_folder + "\\common.jxp").c_str());
         RemoveDirectoryA(m_folder.c_str());
@@ -77,8 +85,18 @@ protected:
         CloseHandle(h);
     }
     std::string m_folder;
+    std::vector<std::wstring> m_wideFolders;   // made below m_folder, removed last to first
     HMODULE m_hDll = nullptr;
 };
+
+// A session on a printer, built the way the running system takes its name.
+std::unique_ptr<LMPROFJXP> SessionOn(const char* pszPrinter)
+{
+    std::wstring wide(pszPrinter, pszPrinter + strlen(pszPrinter));
+    return std::unique_ptr<LMPROFJXP>(new LMPROFJXP(
+        nullptr, RunsAsWin9x() ? static_cast<const void*>(pszPrinter) : static_cast<const void*>(wide.c_str()),
+        nullptr));
+}
 
 }  // namespace
 
@@ -120,9 +138,42 @@ TEST_F(InstallerPackage, ModelListsCompareWholeItemsExactly)
     EXPECT_FALSE(LMPROFINST::IsModelInList("a", "A,B", 1252));
     EXPECT_FALSE(LMPROFINST::IsModelInList("AB", "A,B", 1252));
     EXPECT_FALSE(LMPROFINST::IsModelInList("A", "", 1252));
+    // Commas with nothing between them are no item: a printer without a model is in no list.
+    EXPECT_TRUE(LMPROFINST::IsModelInList("B", ",A,,B,", 1252));
+    EXPECT_FALSE(LMPROFINST::IsModelInList("", "A,", 1252));
+    EXPECT_FALSE(LMPROFINST::IsModelInList("", ",A", 1252));
+    EXPECT_FALSE(LMPROFINST::IsModelInList("", "A,,B", 1252));
     // A double-byte model name: the lead byte 0x83 takes its trail byte along.
     EXPECT_TRUE(LMPROFINST::IsModelInList("\x83\x76\x83\x8a", "X,\x83\x76\x83\x8a", 932));
     EXPECT_FALSE(LMPROFINST::IsModelInList("\x83\x76", "\x83\x76\x83\x8a", 932));
+}
+
+// A block in UTF-16 gives the source folder in UTF-16, and that is the form every path is
+// built from: a folder whose 8-bit form would not fit a path is read all the same.
+TEST_F(InstallerPackage, WideBlockReadsAFolderTooLongInEightBitText)
+{
+    // Three levels of 40 ideographs: well under MAX_PATH in UTF-16, over it in code page 932.
+    std::wstring folder(m_folder.begin(), m_folder.end());
+    for (int i = 0; i < 3; ++i) {
+        folder += L"\\" + std::wstring(40, L'\x65E5');
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << GetLastError();
+        m_wideFolders.push_back(folder);
+    }
+    ASSERT_GT(WideCharToMultiByte(932, 0, folder.c_str(), -1, nullptr, 0, nullptr, nullptr), MAX_PATH);
+    HANDLE h = CreateFileW((folder + L"\\LmProfInst.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                           nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    const char ini[] = "[LmProfInst]\r\nProfCount=1\r\nProf1=Office\r\nProfJxpName1=office.jxp\r\n";
+    DWORD dw = 0;
+    WriteFile(h, ini, sizeof(ini) - 1, &dw, nullptr);
+    CloseHandle(h);
+
+    SetupBlock setup(FIXTURE_PRINTER_A1, FIXTURE_MODEL_A, m_folder, false, 0x0411);
+    setup.PutWideFolder(folder);
+    setup.Put(setupdata::OFF_CODE_PAGE, 932);
+    LMPROFINST package(nullptr, m_hDll, setup.Get());
+    ASSERT_EQ(1, package.m_nEntries) << TraceCapture::Dump();
+    EXPECT_EQ(folder + L"\\office.jxp", package.m_pEntries[0].wszProfileFile);
 }
 
 TEST_F(InstallerPackage, LanguagesChooseTheirStringTable)
@@ -178,43 +229,50 @@ TEST_F(InstallerPackage, ConditionHoldsForConfigurationModulesFrom21On)
     }
 }
 
-// A ticked slot is imported into the printer; the module calls count the ticks.
+// A ticked slot is imported into the printer; the module calls count the ticks. The block's
+// mode is its installer's, not necessarily the system's: a Windows 9x installer's block on NT
+// (and an NT installer's on Windows 9x) imports the same.
 TEST_F(InstallerPackage, TickedSlotsAreImportedAndCounted)
 {
-    ScratchPrinter source("LmPkg Source", FIXTURE_MODEL_A), target("LmPkg Target", FIXTURE_MODEL_A);
-    ASSERT_TRUE(source.Ok() && target.Ok());
+    ScratchPrinter source("LmPkg Source", FIXTURE_MODEL_A);
+    ASSERT_TRUE(source.Ok());
     std::string file = m_folder + "\\common.jxp";
     {
-        std::wstring wide(L"LmPkg Source");
-        LMPROFJXP session(nullptr, RunsAsWin9x() ? static_cast<const void*>("LmPkg Source")
-                                                 : static_cast<const void*>(wide.c_str()), nullptr);
-        std::vector<BYTE> dm(session.m_pDefaultDevMode.get(), session.m_pDefaultDevMode.get() + session.m_dwDefaultDevModeSize);
+        auto session = SessionOn(source.Name());
+        std::vector<BYTE> dm(session->m_pDefaultDevMode.get(),
+                             session->m_pDefaultDevMode.get() + session->m_dwDefaultDevModeSize);
         reinterpret_cast<DEVMODEW*>(dm.data())->dmCopies = 4;
-        session.SaveProfileRegValue("Office", 1, "Default DevMode", dm.data(), DWORD(dm.size()), REG_BINARY);
-        ASSERT_TRUE(session.AddProfileToModel("Office", "", 0, 0, 1));
+        session->SaveProfileRegValue("Office", 1, "Default DevMode", dm.data(), DWORD(dm.size()), REG_BINARY);
+        ASSERT_TRUE(session->AddProfileToModel("Office", "", 0, 0, 1));
         ASSERT_TRUE(InitJxpApi(nullptr, "LmPkg Source"));
         ASSERT_EQ(1, ExportProfileToJxp("Office", file.c_str()));
         CloseJxpApi(nullptr, nullptr);
     }
     WriteIni("[LmProfInst]\r\nProfCount=3\r\nProfJxpName=common.jxp\r\nProf1=Office\r\nProf2=Office\r\nProf3=Missing\r\n");
-    SetupBlock setup("LmPkg Target", FIXTURE_MODEL_A, m_folder, RunsAsWin9x(), 0x0409);
-    std::unique_ptr<LMPROFINST> package(new LMPROFINST(nullptr, m_hDll, setup.Get()));
-    ASSERT_EQ(3, package->m_nEntries);
-    EXPECT_EQ(0, LmRunModuleCount(0));
-    package->m_pEntries[0].dwSelected = 1;
-    package->m_pEntries[2].dwSelected = 1;
-    g_pWizardPackage = package.get();
-    EXPECT_EQ(2, LmRunModuleCount(0));
-    DWORD dwArgs[2] = {0xAAAAAAAA, 0xBBBBBBBB};
-    EXPECT_EQ(2, LmRunGetModuleStrings(dwArgs[0], dwArgs[1]));
-    g_pWizardPackage = nullptr;
+    for (bool bAnsiBlock : {RunsAsWin9x(), !RunsAsWin9x()}) {
+        SCOPED_TRACE(bAnsiBlock ? "block of a Windows 9x installer" : "block of an NT installer");
+        ScratchPrinter target(bAnsiBlock ? "LmPkg Target 9x" : "LmPkg Target NT", FIXTURE_MODEL_A);
+        ASSERT_TRUE(target.Ok());
+        SetupBlock setup(target.Name(), FIXTURE_MODEL_A, m_folder, bAnsiBlock, 0x0409);
+        std::unique_ptr<LMPROFINST> package(new LMPROFINST(nullptr, m_hDll, setup.Get()));
+        ASSERT_EQ(3, package->m_nEntries);
+        EXPECT_EQ(0, LmRunModuleCount(0));
+        package->m_pEntries[0].dwSelected = 1;
+        package->m_pEntries[2].dwSelected = 1;
+        g_pWizardPackage = package.get();
+        EXPECT_EQ(2, LmRunModuleCount(0));
+        DWORD dwArgs[2] = {0xAAAAAAAA, 0xBBBBBBBB};
+        EXPECT_EQ(2, LmRunGetModuleStrings(dwArgs[0], dwArgs[1]));
+        g_pWizardPackage = nullptr;
 
-    package->ImportSelected();
-    DWORD nRegNum = package->m_pSession->GetProfRegNum("Office");
-    EXPECT_EQ(1u, nRegNum) << TraceCapture::Dump();
-    EXPECT_EQ(0u, package->m_pSession->GetProfRegNum("Missing"));
-    DWORD cbDevMode = 0;
-    auto dm = package->m_pSession->GetProfileDevModeFromReg("Office", &cbDevMode);
-    ASSERT_NE(nullptr, dm);
-    EXPECT_EQ(4, reinterpret_cast<DEVMODEW*>(dm.get())->dmCopies);
+        TraceCapture::Clear();
+        package->ImportSelected();
+        auto printer = SessionOn(target.Name());
+        EXPECT_EQ(1u, printer->GetProfRegNum("Office")) << TraceCapture::Dump();
+        EXPECT_EQ(0u, printer->GetProfRegNum("Missing"));
+        DWORD cbDevMode = 0;
+        auto dm = printer->GetProfileDevModeFromReg("Office", &cbDevMode);
+        ASSERT_NE(nullptr, dm);
+        EXPECT_EQ(4, reinterpret_cast<DEVMODEW*>(dm.get())->dmCopies);
+    }
 }
