@@ -125,17 +125,25 @@ bool Untouched(const char (&cells)[N][C], size_t from)
     return true;
 }
 
-class HostileFiles : public E2ETest {};
+class HostileFiles : public E2ETest {
+protected:
+    // A printer holding "Office" and the file its export wrote: one entry.
+    Bytes GoodFile(TestPrinter& a, const std::string& path)
+    {
+        StoreOffice(a);
+        EXPECT_EQ(1, Export(a, "Office", path));
+        Bytes good = ReadBytes(path);
+        EXPECT_EQ(1u, Entries(good).size());
+        return good;
+    }
+};
 
 }  // namespace
 
 TEST_F(HostileFiles, NoCallCrashesListsGarbageOrTouchesStoredProfiles)
 {
     TestPrinter& a = AddPrinter("A", FIXTURE_MODEL_A);
-    StoreOffice(a);
-    std::string goodPath = m_work->Path("good.jxp");
-    ASSERT_EQ(1, Export(a, "Office", goodPath));
-    Bytes good = ReadBytes(goodPath);
+    Bytes good = GoodFile(a, m_work->Path("good.jxp"));
     std::vector<FileEntry> entries = Entries(good);
     ASSERT_EQ(1u, entries.size());
     ASSERT_GT(entries[0].Section(0), 0u);
@@ -230,20 +238,16 @@ TEST_F(HostileFiles, NoCallCrashesListsGarbageOrTouchesStoredProfiles)
 TEST_F(HostileFiles, HugeSectionIsRefusedAndTheFileClosed)
 {
     TestPrinter& a = AddPrinter("A", FIXTURE_MODEL_A);
-    StoreOffice(a);
     std::string path = m_work->Path("huge.jxp");
-    ASSERT_EQ(1, Export(a, "Office", path));
-    Bytes good = ReadBytes(path);
-    std::vector<FileEntry> entries = Entries(good);
-    ASSERT_EQ(1u, entries.size());
+    Bytes good = GoodFile(a, path);
+    ASSERT_FALSE(good.empty());
     const DWORD cbHuge = 0x90000000;   // past what a 32-bit process can hold
     WriteBytes(path, WithU32(good, 144 + 556 + 8, cbHuge));
     {
         HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, h) << GetLastError();
-        LONG lHigh = 0;
         LONGLONG qwEnd = LONGLONG(good.size()) + cbHuge;
-        lHigh = LONG(qwEnd >> 32);
+        LONG lHigh = LONG(qwEnd >> 32);
         EXPECT_NE(INVALID_SET_FILE_POINTER, SetFilePointer(h, LONG(qwEnd & 0xFFFFFFFF), &lHigh, FILE_BEGIN));
         EXPECT_TRUE(SetEndOfFile(h)) << GetLastError();
         CloseHandle(h);
