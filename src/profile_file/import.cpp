@@ -240,11 +240,11 @@ DWORD LMPROFJXP::ApplyRegistryValues(const char* pszProfile, int nRegNum)
         DWORD cbValue = LoadProfileRegValue(pszProfile, nRegNum, pszValue, nullptr, 0, nullptr, nullptr);
         TraceLog(bDevMode ? "DevMode size = %d\n" : "Value size = %d\n", cbValue);
         if (cbValue == 0) {
-            // A value the index lists as empty was exported and stored empty: it is applied
-            // empty, so the printer's old value does not survive it. One the index gives a
-            // size but that cannot be read is missing, and skipped.
+            // A value stored empty (the export writes it, the import stores it) is applied
+            // empty, so the printer's old value does not survive it; only a value that is
+            // missing from the pack is skipped.
             BYTE none = 0;
-            if (sizes[i] == 0 && !bDevMode)
+            if (!bDevMode && ProfileRegValueExists(pszProfile, nRegNum, pszValue))
                 SetRegValue("PrinterDriverData", pszValue, &none, 0, REG_BINARY);
             continue;
         }

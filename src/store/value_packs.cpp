@@ -220,6 +220,29 @@ DWORD LMPROFJXP::LoadProfileRegValue(const char* pszProfile, int nRegNum, const 
     return cbValue;
 }
 
+bool LMPROFJXP::ProfileRegValueExists(const char* pszProfile, int nRegNum, const char* pszValue)
+{
+    if (nRegNum == REG_NUM_BY_NAME)
+        nRegNum = int(GetProfRegNum(pszProfile));
+    char szData[VALUE_NAME_FIELD];
+    if (!pszValue || !MakeDataName(szData, nRegNum, pszValue))
+        return false;
+    if (m_bAnsi && nRegNum != 0) {
+        char szPath[MAX_PATH];
+        if (!MakeDataFilePath(szPath, m_szDriverDir, m_tszPrinterName, szData))
+            return false;
+        ReplaceInvalidChar4Filename(szPath);
+        return GetFileAttributesA(szPath) != INVALID_FILE_ATTRIBUTES;
+    }
+    SessionPrinter printer(*this, 0);
+    if (!printer)
+        return false;
+    // An empty value answers the size query with success, a larger one with ERROR_MORE_DATA.
+    DWORD dwType = 0, cbValue = 0;
+    DWORD dwErr = GetPrinterDataA(printer.Get(), szData, &dwType, nullptr, 0, &cbValue);
+    return dwErr == ERROR_SUCCESS || dwErr == ERROR_MORE_DATA;
+}
+
 DWORD LMPROFJXP::EnumProfileRegValue(const char* pszProfile, int nRegNum, char (*pNames)[PRINTER_NAME_CHARS],
                                      DWORD* pSizes, DWORD nCapacity)
 {

@@ -206,3 +206,27 @@ TEST_F(ValuePacks, WideRemoverDeletesAndTracesFailures)
         TraceCapture::Lines());
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\LmProfTests\\Store");
 }
+
+// The apply writes a value stored empty, so the printer's old one does not survive it, and
+// skips a listed value whose data is missing, so the printer's old one is kept.
+TEST_F(ValuePacks, ApplyWritesEmptyValuesAndSkipsMissingOnes)
+{
+    const BYTE old[] = {7, 7, 7}, two[] = {1, 2};
+    WriteData(m_name, "LmEmpty", REG_BINARY, old, sizeof(old));
+    WriteData(m_name, "LmGone", REG_BINARY, old, sizeof(old));
+    m_session->SaveProfileRegValue("P", 3, "LmEmpty", two, 0, REG_BINARY);
+    m_session->SaveProfileRegValue("P", 3, "LmGone", two, sizeof(two), REG_BINARY);
+    if (InFile(3)) {
+        ASSERT_TRUE(DeleteFileA(FilePath("JXP_0003_LmGone").c_str())) << GetLastError();
+    } else {
+        HKEY h = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, DriverDataKey(m_name).c_str(), 0, KEY_ALL_ACCESS, &h));
+        EXPECT_EQ(ERROR_SUCCESS, RegDeleteValueA(h, "JXP_0003_LmGone"));
+        RegCloseKey(h);
+    }
+    m_session->ApplyRegistryValues("P", 3);
+    DWORD dwType = 0;
+    EXPECT_TRUE(Data("LmEmpty", &dwType).empty());
+    EXPECT_EQ(DWORD(REG_BINARY), dwType) << "the value is gone instead of empty";
+    EXPECT_EQ(std::vector<BYTE>(old, old + 3), Data("LmGone"));
+}
