@@ -49,6 +49,68 @@ std::vector<BYTE> ReadPrinterData(HANDLE h, const char* pszValue)
     return data;
 }
 
+// ---- counting the library's printer-data calls -----------------------------------------------
+// The DLL's import slots for GetPrinterDataA and SetPrinterDataA are pointed at counters that
+// call on to the spooler: every value read or written by the library goes through them.
+
+typedef DWORD(WINAPI* GetPrinterDataFn)(HANDLE, LPSTR, LPDWORD, LPBYTE, DWORD, LPDWORD);
+typedef DWORD(WINAPI* SetPrinterDataFn)(HANDLE, LPSTR, DWORD, LPBYTE, DWORD);
+GetPrinterDataFn g_pfnGetPrinterData = nullptr;
+SetPrinterDataFn g_pfnSetPrinterData = nullptr;
+long g_nSpoolerCalls = 0;
+
+DWORD WINAPI CountedGetPrinterData(HANDLE h, LPSTR pszName, LPDWORD pdwType, LPBYTE p, DWORD cb, LPDWORD pcb)
+{
+    ++g_nSpoolerCalls;
+    return g_pfnGetPrinterData(h, pszName, pdwType, p, cb, pcb);
+}
+
+DWORD WINAPI CountedSetPrinterData(HANDLE h, LPSTR pszName, DWORD dwType, LPBYTE p, DWORD cb)
+{
+    ++g_nSpoolerCalls;
+    return g_pfnSetPrinterData(h, pszName, dwType, p, cb);
+}
+
+// Points the module's import slot of pszDll!pszFunction at pfnNew; the slot's old target in
+// *ppfnOld. False when the module imports no such function.
+bool PatchImport(HMODULE hModule, const char* pszDll, const char* pszFunction, void* pfnNew, void** ppfnOld)
+{
+    BYTE* pBase = reinterpret_cast<BYTE*>(hModule);
+    const IMAGE_NT_HEADERS* pNt =
+        reinterpret_cast<const IMAGE_NT_HEADERS*>(pBase + reinterpret_cast<const IMAGE_DOS_HEADER*>(pBase)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* pImport = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(pBase + dir.VirtualAddress); pImport->Name;
+         ++pImport) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(pBase + pImport->Name), pszDll) != 0 || !pImport->OriginalFirstThunk)
+            continue;
+        auto* pSlot = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pImport->FirstThunk);
+        auto* pName = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pImport->OriginalFirstThunk);
+        for (; pName->u1.AddressOfData; ++pName, ++pSlot) {
+            if (IMAGE_SNAP_BY_ORDINAL(pName->u1.Ordinal))
+                continue;
+            auto* pByName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(pBase + pName->u1.AddressOfData);
+            if (strcmp(reinterpret_cast<const char*>(pByName->Name), pszFunction) != 0)
+                continue;
+            DWORD dwOld = 0;
+            VirtualProtect(&pSlot->u1.Function, sizeof(pSlot->u1.Function), PAGE_READWRITE, &dwOld);
+            *ppfnOld = reinterpret_cast<void*>(pSlot->u1.Function);
+            pSlot->u1.Function = reinterpret_cast<ULONG_PTR>(pfnNew);
+            VirtualProtect(&pSlot->u1.Function, sizeof(pSlot->u1.Function), dwOld, &dwOld);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The printer-data calls the library made in one call of fn, averaged over nRounds calls.
+double CallsPerCall(int nRounds, const std::function<void()>& fn)
+{
+    long nBefore = g_nSpoolerCalls;
+    for (int i = 0; i < nRounds; ++i)
+        fn();
+    return double(g_nSpoolerCalls - nBefore) / nRounds;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -71,6 +133,15 @@ int main(int argc, char** argv)
         reinterpret_cast<void*>(GetProcAddress(hDll, "ImportProfileFromJxp")));
     if (!InitJxpApi || !CloseJxpApi || !Export || !List || !Import)
         return 1;
+    bool bCounting = PatchImport(hDll, "winspool.drv", "GetPrinterDataA", reinterpret_cast<void*>(CountedGetPrinterData),
+                                 reinterpret_cast<void**>(&g_pfnGetPrinterData)) &&
+                     PatchImport(hDll, "winspool.drv", "SetPrinterDataA", reinterpret_cast<void*>(CountedSetPrinterData),
+                                 reinterpret_cast<void**>(&g_pfnSetPrinterData));
+    if (!bCounting)
+        fprintf(stderr, "bench: the DLL's printer-data imports were not found; no call counts\n");
+    // The profile holds a DEVMODE and ten values; with the index, the setup value and the list
+    // that is what an export must read and an import must write.
+    const int nProfileValues = 11;
 
     // A stored profile with a DEVMODE and ten values of 1 KB on the Laser printer.
     const char* pszPrinter = FIXTURE_PRINTER_A1;
@@ -134,6 +205,10 @@ int main(int argc, char** argv)
         CloseHandle(hFile);
     });
     Report("ExportProfileToJxp", msExport, "GetPrinterData x14, CreateFile, WriteFile", msExportRaw);
+    if (bCounting) {
+        double n = CallsPerCall(nRounds, [&] { Export("Bench", file.c_str()); });
+        printf("    printer-data calls: %.1f per export, %.1f per value (floor: 14 per export)\n", n, n / nProfileValues);
+    }
 
     char names[4][32], descriptions[4][512], models[4][128];
     double msList = MsPerCall(nRounds, [&] { List(file.c_str(), names[0], descriptions[0], models[0], 4); });
@@ -181,6 +256,14 @@ int main(int argc, char** argv)
         SetPrinterDataA(hJet, const_cast<char*>("JxProfileCount"), REG_DWORD, reinterpret_cast<BYTE*>(&dwCount), 4);
     });
     Report("ImportProfileFromJxp", msImport, "ReadFile, SetPrinterData x14", msImportRaw);
+    if (bCounting) {
+        double n = CallsPerCall(nRounds, [&] {
+            Import(file.c_str(), cell[0], 1, FALSE);
+            g_pfnSetPrinterData(hJet, const_cast<char*>("JxProfileData"), REG_BINARY, emptyList.data(), dwCount * 556);
+            g_pfnSetPrinterData(hJet, const_cast<char*>("JxProfileCount"), REG_DWORD, reinterpret_cast<BYTE*>(&dwCount), 4);
+        });
+        printf("    printer-data calls: %.1f per import, %.1f per value (floor: 14 per import)\n", n, n / nProfileValues);
+    }
     CloseJxpApi(nullptr, FIXTURE_PRINTER_B1);
     ClosePrinter(hJet);
     ClosePrinter(hPrinter);
