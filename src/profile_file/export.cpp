@@ -70,7 +70,9 @@ bool LMPROFJXP::SaveProfileToJXP(const char* pszProfile)
     if (devMode && !SaveProfileDevmodeToJxp(reinterpret_cast<DEVMODEW*>(devMode.get())))
         return false;
 
-    DWORD nValues = EnumProfileRegValue(pszProfile, -1, nullptr, nullptr, 0);
+    // The profile's registry number, found once: each lookup by name reads the whole list.
+    int nRegNum = int(GetProfRegNum(pszProfile));
+    DWORD nValues = EnumProfileRegValue(pszProfile, nRegNum, nullptr, nullptr, 0);
     if (nValues > 0) {
         std::unique_ptr<char[][PRINTER_NAME_CHARS]> names(new (std::nothrow) char[nValues][PRINTER_NAME_CHARS]);
         std::unique_ptr<DWORD[]> sizes(new (std::nothrow) DWORD[nValues]);
@@ -78,31 +80,33 @@ bool LMPROFJXP::SaveProfileToJXP(const char* pszProfile)
             TraceLog("SaveProfileToJXP - out of memory - %d values\n", nValues);
             return false;
         }
-        DWORD nListed = EnumProfileRegValue(pszProfile, -1, names.get(), sizes.get(), nValues);
+        DWORD nListed = EnumProfileRegValue(pszProfile, nRegNum, names.get(), sizes.get(), nValues);
         for (DWORD i = 0; i < nListed && i < nValues; ++i) {
             const char* pszValue = names[i];
             if (strcmp(pszValue, DEFAULT_DEVMODE) == 0 || strcmp(pszValue, SETUP_VALUE) == 0)
                 continue;
-            DWORD cbValue = LoadProfileRegValue(pszProfile, -1, pszValue, nullptr, 0, nullptr, nullptr);
+            // The listing measured each value just now.
+            DWORD cbValue = sizes[i];
             std::unique_ptr<BYTE[]> data(new (std::nothrow) BYTE[cbValue ? cbValue : 1]);
             if (!data)
                 return false;
             DWORD cbLoaded = 0, dwType = REG_BINARY;
             // A value that cannot be loaded travels with no data rather than stale bytes.
             if (cbValue == 0 ||
-                LoadProfileRegValue(pszProfile, -1, pszValue, data.get(), cbValue, &cbLoaded, &dwType) == 0)
+                LoadProfileRegValue(pszProfile, nRegNum, pszValue, data.get(), cbValue, &cbLoaded, &dwType) == 0)
                 cbLoaded = 0;
             if (!WriteRegValueRecord(pszValue, dwType, data.get(), cbLoaded))
                 return false;
         }
     }
 
-    DWORD cbSetup = GetProfileRegValueSize(pszProfile, SETUP_VALUE);
+    DWORD cbSetup = LoadProfileRegValue(pszProfile, nRegNum, SETUP_VALUE, nullptr, 0, nullptr, nullptr);
     std::unique_ptr<BYTE[]> setup(new (std::nothrow) BYTE[cbSetup ? cbSetup : 1]);
     if (!setup)
         return false;
     DWORD cbRead = 0, dwType = 0;
-    if (cbSetup == 0 || GetProfileRegValue(pszProfile, SETUP_VALUE, setup.get(), cbSetup, &cbRead, &dwType) == 0)
+    if (cbSetup == 0 ||
+        LoadProfileRegValue(pszProfile, nRegNum, SETUP_VALUE, setup.get(), cbSetup, &cbRead, &dwType) == 0)
         cbRead = 0;
     if (!WriteSetupRecord(SETUP_VALUE, REG_BINARY, setup.get(), cbRead))
         return false;

@@ -196,18 +196,23 @@ DWORD LMPROFJXP::LoadProfileRegValue(const char* pszProfile, int nRegNum, const 
     if (!printer)
         return 0;
     DWORD dwType = 0, cbValue = 0;
-    DWORD dwErr = GetPrinterDataA(printer.Get(), szData, &dwType, nullptr, 0, &cbValue);
-    if (cbValue == 0) {
-        TraceLog("Error %ld\n", dwErr);
-        return 0;
-    }
     if (!pBuffer) {
+        DWORD dwErr = GetPrinterDataA(printer.Get(), szData, &dwType, nullptr, 0, &cbValue);
+        if (cbValue == 0) {
+            TraceLog("Error %ld\n", dwErr);
+            return 0;
+        }
         TraceLog("LoadProfileRegValue - Size - %s, %ld, %s\n", pszValue, cbValue, szData);
         return cbValue;
     }
-    // Read with the caller's own size: a value written since it was measured may be larger,
-    // and the spooler then refuses instead of overrunning the buffer.
-    dwErr = GetPrinterDataA(printer.Get(), szData, &dwType, pBuffer, cbBuffer, &cbValue);
+    // Read at once with the caller's own size, which it took from a measuring call: a value
+    // written since may be larger, and the spooler then refuses instead of overrunning the
+    // buffer.
+    DWORD dwErr = GetPrinterDataA(printer.Get(), szData, &dwType, pBuffer, cbBuffer, &cbValue);
+    if (dwErr == ERROR_SUCCESS && cbValue == 0) {
+        TraceLog("Error %ld\n", dwErr);
+        return 0;
+    }
     if (dwErr != ERROR_SUCCESS) {
         TraceLog("LMPROFJXP::LoadProfileRegValue - Error %ld\n", dwErr);
         return 0;
