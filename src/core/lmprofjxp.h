@@ -46,6 +46,14 @@ LANGUAGECODE LanguageCodeFromId(DWORD dwLangId);
 // Reads the version with one retry, as every entry point does.
 bool ReadWindowsVersion(OSVERSIONINFOA* pvi);
 
+// One value of a profile's pack, as it is stored.
+struct PROFILEVALUE {
+    const char* pszName;
+    const BYTE* pData;
+    DWORD cbData;
+    DWORD dwType;
+};
+
 
 class LMPROFJXP {
 public:
@@ -157,6 +165,9 @@ public:
                                 void* pIgnored);
 
     // Profile value packs.
+    // Stores values of one pack in order; how many were stored. The index is read once and
+    // written after each value's data.
+    DWORD SaveProfileRegValues(const char* pszProfile, int nRegNum, const PROFILEVALUE* pValues, DWORD nValues);
     void SaveProfileRegValue(const char* pszProfile, int nRegNum, const char* pszValue, const BYTE* pData,
                              DWORD cbData, DWORD dwType);
     // cbBuffer is the size of pBuffer: a value that has grown since it was measured is refused

@@ -202,9 +202,12 @@ DWORD LMPROFJXP::LoadProfileFromJXP(const char* pszProfile, BOOL bAsDefault)
             TraceLog("LMPROFJXP::LoadProfileFromJXP - pack %d cannot be emptied\n", nRegNum);
             continue;
         }
-        SaveProfileRegValue(pszTarget, nTarget, DEFAULT_DEVMODE, devMode.get(), cbDevMode, REG_BINARY);
+        // The DEVMODE, then the file's values in their order, into one pack.
+        std::vector<PROFILEVALUE> pack;
+        pack.push_back({DEFAULT_DEVMODE, devMode.get(), cbDevMode, REG_BINARY});
         for (const JxpValueRecord& record : records)
-            SaveProfileRegValue(pszTarget, nTarget, record.szValueName, record.pData, record.cbData, REG_BINARY);
+            pack.push_back({record.szValueName, record.pData, record.cbData, REG_BINARY});
+        SaveProfileRegValues(pszTarget, nTarget, pack.data(), DWORD(pack.size()));
 
         if (bSetup) {
             TraceLog("ProgReg------\n");

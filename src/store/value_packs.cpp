@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "codec/store_records.h"
 #include "core/cells.h"
@@ -67,84 +68,121 @@ bool MakeDataFilePath(char (&szOut)[MAX_PATH], const char* pszDriverDir, const c
 void LMPROFJXP::SaveProfileRegValue(const char* pszProfile, int nRegNum, const char* pszValue, const BYTE* pData,
                                     DWORD cbData, DWORD dwType)
 {
+    PROFILEVALUE value = {pszValue, pData, cbData, dwType};
+    SaveProfileRegValues(pszProfile, nRegNum, &value, 1);
+}
+
+DWORD LMPROFJXP::SaveProfileRegValues(const char* pszProfile, int nRegNum, const PROFILEVALUE* pValues, DWORD nValues)
+{
     if (nRegNum == REG_NUM_BY_NAME)
         nRegNum = int(GetProfRegNum(pszProfile));
     char szIndex[32];
     MakeIndexName(szIndex, nRegNum);
-    TraceLog("LMPROFJXP::SaveProfileRegValue\n");
-    TraceLog("*** tszProfKeyName = %s\n", szIndex);
-    TraceLog("*** tszValueName = %s\n", pszValue ? pszValue : "");
 
-    // Names holding "JXP_" would collide with the pack's own value names.
-    if (!pszValue || strstr(pszValue, "JXP_"))
-        return;
-    // Checked before the index is touched, so no entry lists a value that cannot be stored.
-    char szData[VALUE_NAME_FIELD];
-    if (!MakeDataName(szData, nRegNum, pszValue)) {
-        TraceLog("LMPROFJXP::SaveProfileRegValue - value name too long - %s\n", pszValue);
-        return;
-    }
-    bool bFile = m_bAnsi && nRegNum != 0;
-    char szPath[MAX_PATH];
-    if (bFile) {
-        if (!MakeDataFilePath(szPath, m_szDriverDir, m_tszPrinterName, szData)) {
-            TraceLog("LMPROFJXP::SaveProfileRegValue - no file path for %s\n", szData);
-            return;
-        }
-        ReplaceInvalidChar4Filename(szPath);
-    }
+    // The index is read once, at the first value that can be stored, and kept here as the
+    // printer holds it after each value.
+    std::vector<BYTE> index;
+    bool bIndexRead = false;
+    DWORD nStored = 0;
+    for (DWORD v = 0; v < nValues; ++v) {
+        const char* pszValue = pValues[v].pszName;
+        const BYTE* pData = pValues[v].pData;
+        DWORD cbData = pValues[v].cbData, dwType = pValues[v].dwType;
+        TraceLog("LMPROFJXP::SaveProfileRegValue\n");
+        TraceLog("*** tszProfKeyName = %s\n", szIndex);
+        TraceLog("*** tszValueName = %s\n", pszValue ? pszValue : "");
 
-    DWORD dwSizeErr = 0;
-    DWORD cbIndex = GetRegValueSize(PRINTER_DRIVER_DATA, szIndex, &dwSizeErr);
-    TraceLog("dwRead = %ld\n", cbIndex);
-    if ((cbIndex == 0 && !ValueIsAbsent(dwSizeErr)) || cbIndex > MAXDWORD - VALUE_ENTRY_BYTES) {
-        TraceLog("LMPROFJXP::SaveProfileRegValue - index unreadable - %s\n", szIndex);
-        return;
-    }
-    if (cbIndex > 0) {
-        std::unique_ptr<BYTE[]> index(new (std::nothrow) BYTE[size_t(cbIndex) + VALUE_ENTRY_BYTES]);
-        DWORD cbRead = index ? GetRegValue(PRINTER_DRIVER_DATA, szIndex, index.get(), cbIndex) : 0;
-        // Writing back an index that was not read would replace the pack's list with garbage.
-        if (cbRead == 0) {
-            TraceLog("LMPROFJXP::SaveProfileRegValue - index unreadable - %s\n", szIndex);
-            return;
+        // Names holding "JXP_" would collide with the pack's own value names.
+        if (!pszValue || strstr(pszValue, "JXP_"))
+            continue;
+        // Checked before the index is touched, so no entry lists a value that cannot be stored.
+        char szData[VALUE_NAME_FIELD];
+        if (!MakeDataName(szData, nRegNum, pszValue)) {
+            TraceLog("LMPROFJXP::SaveProfileRegValue - value name too long - %s\n", pszValue);
+            continue;
         }
-        bool bWritten;
-        if (SetValueEntrySize(index.get(), cbRead, pszValue, cbData) > 0) {
-            bWritten = SetRegValue(PRINTER_DRIVER_DATA, szIndex, index.get(), cbRead, REG_BINARY);
+        bool bFile = m_bAnsi && nRegNum != 0;
+        char szPath[MAX_PATH];
+        if (bFile) {
+            if (!MakeDataFilePath(szPath, m_szDriverDir, m_tszPrinterName, szData)) {
+                TraceLog("LMPROFJXP::SaveProfileRegValue - no file path for %s\n", szData);
+                continue;
+            }
+            ReplaceInvalidChar4Filename(szPath);
+        }
+
+        if (!bIndexRead) {
+            DWORD dwSizeErr = 0;
+            DWORD cbIndex = GetRegValueSize(PRINTER_DRIVER_DATA, szIndex, &dwSizeErr);
+            TraceLog("dwRead = %ld\n", cbIndex);
+            if ((cbIndex == 0 && !ValueIsAbsent(dwSizeErr)) || cbIndex > MAXDWORD - VALUE_ENTRY_BYTES) {
+                TraceLog("LMPROFJXP::SaveProfileRegValue - index unreadable - %s\n", szIndex);
+                return nStored;
+            }
+            if (cbIndex > 0) {
+                try {
+                    index.resize(cbIndex);
+                } catch (const std::exception&) {
+                    TraceLog("LMPROFJXP::SaveProfileRegValue - index unreadable - %s\n", szIndex);
+                    return nStored;
+                }
+                // Writing back an index that was not read would replace the pack's list with
+                // garbage.
+                DWORD cbRead = GetRegValue(PRINTER_DRIVER_DATA, szIndex, index.data(), cbIndex);
+                if (cbRead == 0) {
+                    TraceLog("LMPROFJXP::SaveProfileRegValue - index unreadable - %s\n", szIndex);
+                    return nStored;
+                }
+                index.resize(cbRead);
+            }
+            bIndexRead = true;
         } else {
-            // A cut entry at the end is dropped: the new entry follows the last whole one.
-            size_t cbWhole = WholeValueEntries(cbRead) * VALUE_ENTRY_BYTES;
-            EncodeValueEntry(index.get() + cbWhole, pszValue, dwType, cbData);
-            bWritten = SetRegValue(PRINTER_DRIVER_DATA, szIndex, index.get(), DWORD(cbWhole + VALUE_ENTRY_BYTES),
-                                   REG_BINARY);
+            TraceLog("dwRead = %ld\n", DWORD(index.size()));
         }
-        if (!bWritten)
-            return;
-    } else {
-        BYTE entry[VALUE_ENTRY_BYTES];
-        EncodeValueEntry(entry, pszValue, dwType, cbData);
-        if (!SetRegValue(PRINTER_DRIVER_DATA, szIndex, entry, sizeof(entry), REG_BINARY))
-            return;
-    }
 
-    if (bFile) {
-        AutoFile file(CreateFileA(szPath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            TraceLog("LMPROFJXP::SaveProfileRegValue - cannot create %s - %ld\n", szPath, GetLastError());
-            return;
+        // The index as it will list the value: every entry of the name takes the new size, or
+        // a new entry follows the last whole one (a cut entry at the end is dropped).
+        std::vector<BYTE> updated;
+        try {
+            updated = index;
+            if (updated.empty() || SetValueEntrySize(updated.data(), updated.size(), pszValue, cbData) == 0) {
+                size_t cbWhole = WholeValueEntries(updated.size()) * VALUE_ENTRY_BYTES;
+                updated.resize(cbWhole + VALUE_ENTRY_BYTES);
+                EncodeValueEntry(updated.data() + cbWhole, pszValue, dwType, cbData);
+            }
+        } catch (const std::exception&) {
+            TraceLog("LMPROFJXP::SaveProfileRegValue - out of memory - %s\n", pszValue);
+            return nStored;
         }
-        DWORD cbWritten = 0;
-        if (!WriteFile(file.Get(), pData, cbData, &cbWritten, nullptr))
-            TraceLog("LMPROFJXP::SaveProfileRegValue - write error %ld\n", GetLastError());
-        TraceLog("LMPROFJXP::SaveProfileRegValue\nFile - %s, %ld bytes written\n", szPath, cbWritten);
-        return;
+
+        // The data first, the index after it: a store cut short leaves no entry for a value
+        // whose data is not there.
+        if (bFile) {
+            AutoFile file(CreateFileA(szPath, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file) {
+                TraceLog("LMPROFJXP::SaveProfileRegValue - cannot create %s - %ld\n", szPath, GetLastError());
+                continue;
+            }
+            DWORD cbWritten = 0;
+            BOOL bWritten = WriteFile(file.Get(), pData, cbData, &cbWritten, nullptr) && cbWritten == cbData;
+            if (!bWritten)
+                TraceLog("LMPROFJXP::SaveProfileRegValue - write error %ld\n", GetLastError());
+            TraceLog("LMPROFJXP::SaveProfileRegValue\nFile - %s, %ld bytes written\n", szPath, cbWritten);
+            if (!bWritten)
+                continue;
+        } else if (SetRegValue(PRINTER_DRIVER_DATA, szData, pData, cbData, dwType)) {
+            TraceLog("Success %s, %ld\n", szData, cbData);
+        } else {
+            TraceLog("Error %ld\n", GetLastError());
+            continue;
+        }
+        if (!SetRegValue(PRINTER_DRIVER_DATA, szIndex, updated.data(), DWORD(updated.size()), REG_BINARY))
+            return nStored;
+        index.swap(updated);
+        ++nStored;
     }
-    if (SetRegValue(PRINTER_DRIVER_DATA, szData, pData, cbData, dwType))
-        TraceLog("Success %s, %ld\n", szData, cbData);
-    else
-        TraceLog("Error %ld\n", GetLastError());
+    return nStored;
 }
 
 DWORD LMPROFJXP::LoadProfileRegValue(const char* pszProfile, int nRegNum, const char* pszValue, BYTE* pBuffer,
