@@ -1,11 +1,12 @@
 // The 23 string tables as the built library carries them: the resource script's files byte
-// for byte, their form, and a translation of every text the wizard page and the status box
-// show.
+// for byte, their form, every identifier in every table, and a translation of every text that
+// keeps the English text's placeholders and access keys.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -40,10 +41,70 @@ const TableInfo TABLES[] = {
 // The texts of the wizard page and the status box.
 const int PAGE_TEXTS[] = {1007, 1008, 1009, 1015, 1051, 1062, 3011, 3012, 3013, 3014};
 
+// Every identifier every table holds.
+const int ALL_TEXTS[] = {
+    1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1011, 1012, 1013, 1014, 1015,
+    1016, 1017, 1021, 1022, 1023, 1024, 1025, 1026, 1027, 1028, 1029, 1031, 1032, 1033, 1034,
+    1035, 1051, 1052, 1061, 1062, 1063, 1064, 1065, 1066, 1067, 2011, 2012, 2013, 3011, 3012,
+    3013, 3014, 4011, 4012, 4013, 4014, 5011, 5012, 5013, 5014, 5015, 5111, 5112, 5113, 5114,
+    5121, 711,  712,  713,  715,  716,  719,  729,  730,  731,  732,
+};
+
 // Words a language writes as English does.
 bool SameAsEnglishIsRight(int nResource, int nId)
 {
-    return nResource == 119 || (nResource == 111 && nId == 3014);   // French "Description"
+    return nResource == 119 || (nResource == 111 && nId == 3014)   // French "Description"
+           || ((nResource == 113 || nResource == 118) && nId == 1005);   // Italian, Spanish "&No"
+}
+
+// Table 110 has always carried an older wording of 4012 below the current one.
+size_t LinesOf(int nResource, int nId)
+{
+    return nResource == 110 && nId == 4012 ? 2 : 1;
+}
+
+// The printf placeholders of a text in order, and then its access keys ("&&" is a plain "&").
+std::wstring PlaceholdersAndKeys(const std::wstring& text)
+{
+    std::wstring marks, keys;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'%' && i + 1 < text.size())
+            marks += text.substr(i++, 2);
+        else if (text[i] == L'&' && i + 1 < text.size() && text[i + 1] == L'&')
+            ++i;
+        else if (text[i] == L'&')
+            keys += L'&';
+    }
+    return marks + L"|" + keys;
+}
+
+// One entry line of a table as written: its number, what separates it from the text, the text.
+struct RawEntry {
+    std::wstring number;
+    wchar_t separator;
+    std::wstring text;
+};
+
+// The entry lines of a table, read here without the library's reader so that a fault in the
+// reader cannot hide a fault in the table.
+std::vector<RawEntry> RawEntries(const std::vector<BYTE>& bytes)
+{
+    std::wstring text(bytes.size() / 2, L'\0');
+    memcpy(&text[0], bytes.data(), text.size() * 2);
+    std::vector<RawEntry> entries;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find(L"\r\n", at);
+        std::wstring line = text.substr(at, end == std::wstring::npos ? std::wstring::npos : end - at);
+        at = end == std::wstring::npos ? text.size() : end + 2;
+        size_t digits = line.find_first_not_of(L"0123456789");
+        if (digits == 0 || digits == std::wstring::npos)
+            continue;
+        size_t open = line.find(L'"'), close = line.find(L'"', open + 1);
+        EXPECT_TRUE(open == digits + 1 && close == line.size() - 1) << "not an entry line: " << line.size() << " characters at " << at;
+        if (open != std::wstring::npos && close != std::wstring::npos)
+            entries.push_back({line.substr(0, digits), line[digits], line.substr(open + 1, close - open - 1)});
+    }
+    return entries;
 }
 
 // The source tree as Wine sees it (drive Z: is the Unix root).
@@ -166,31 +227,64 @@ TEST_F(LangResources, EveryTableIsUtf16WithCrLfLinesAndOneSectionOfItsLanguage)
         uint32_t dwTag = 0;
         ASSERT_TRUE(table.SectionTag(0, &dwTag));
         EXPECT_EQ(t.dwTag, dwTag);
-        EXPECT_EQ(2 + std::size(PAGE_TEXTS), table.LineCount()) << "mark, header and one line a text";
+        EXPECT_EQ(2 + std::size(ALL_TEXTS) + LinesOf(t.nResource, 4012) - 1, table.LineCount())
+            << "mark, header and one line a text";
     }
 }
 
-TEST_F(LangResources, EveryTableTranslatesEveryTextOfThePage)
+// Looks every identifier up through the language object and compares it with the table's own
+// first line for it: the short forms the tables use (0711 with a blank, 1007 with a tab) are
+// found, and the older second 4012 of table 110 is never handed out.
+TEST_F(LangResources, EveryTableHoldsEveryIdentifierAndHandsOutItsFirstLine)
+{
+    for (const TableInfo& t : TABLES) {
+        SCOPED_TRACE(t.nResource);
+        std::map<int, std::vector<RawEntry>> lines;
+        for (const RawEntry& entry : RawEntries(ResourceBytes(s_hModule, t.nResource)))
+            lines[_wtoi(entry.number.c_str())].push_back(entry);
+        LMLANGSPRT lang(s_hModule, t.nResource, t.dwLanguage);
+        for (int nId : ALL_TEXTS) {
+            auto found = lines.find(nId);
+            if (found == lines.end()) {
+                ADD_FAILURE() << nId << " is missing";
+                continue;
+            }
+            const std::vector<RawEntry>& entries = found->second;
+            EXPECT_EQ(LinesOf(t.nResource, nId), entries.size()) << nId;
+            EXPECT_EQ(entries[0].text, TextW(lang, nId)) << nId;
+            if (entries.size() == 2) {
+                EXPECT_NE(entries[0].text, entries[1].text) << nId << ": the second line must be told apart";
+            }
+            EXPECT_EQ(nId < 1000 ? L' ' : L'\t', entries[0].separator) << nId;
+            if (nId < 1000) {
+                EXPECT_EQ(L"0" + std::to_wstring(nId), entries[0].number);
+            }
+            lines.erase(found);
+        }
+        for (const auto& extra : lines)
+            ADD_FAILURE() << extra.first << " is not one of the identifiers";
+    }
+}
+
+TEST_F(LangResources, EveryTableTranslatesEveryTextWithTheEnglishPlaceholdersAndKeys)
 {
     LMLANGSPRT english(s_hModule, 119, 0x0409);
     for (const TableInfo& t : TABLES) {
         SCOPED_TRACE(t.nResource);
         LMLANGSPRT lang(s_hModule, t.nResource, t.dwLanguage);
-        for (int nId : PAGE_TEXTS) {
-            std::wstring text = TextW(lang, nId);
+        for (int nId : ALL_TEXTS) {
+            std::wstring text = TextW(lang, nId), en = TextW(english, nId);
             EXPECT_FALSE(text.empty() || text == L"<none>") << nId;
+            EXPECT_TRUE(text.find_first_of(L" \t") != 0 && text.find_last_of(L" \t") != text.size() - 1)
+                << nId << " begins or ends with a blank";
             if (!SameAsEnglishIsRight(t.nResource, nId)) {
-                EXPECT_NE(TextW(english, nId), text) << nId << " is still English";
+                EXPECT_NE(en, text) << nId << " is still English";
             }
-            EXPECT_EQ(std::wstring::npos, text.find(L'%')) << nId << ": callers may format it";
+            EXPECT_EQ(PlaceholdersAndKeys(en), PlaceholdersAndKeys(text)) << nId;
         }
-        // The buttons keep their one access key and their arrows.
-        for (int nId : {1007, 1008, 1009}) {
-            std::wstring text = TextW(lang, nId);
-            size_t amp = text.find(L'&');
-            EXPECT_TRUE(amp != std::wstring::npos && amp + 1 < text.size() && text.find(L'&', amp + 1) == std::wstring::npos)
-                << nId << " needs exactly one access key";
-        }
+        for (int nId : PAGE_TEXTS)
+            EXPECT_EQ(std::wstring::npos, TextW(lang, nId).find(L'%')) << nId << ": callers may format it";
+        // The buttons of the page keep their arrows.
         EXPECT_EQ(0u, TextW(lang, 1007).find(L"< "));
         std::wstring next = TextW(lang, 1008);
         EXPECT_TRUE(next.size() > 2 && next.compare(next.size() - 2, 2, L" >") == 0);
@@ -210,7 +304,7 @@ TEST_F(LangResources, EightBitTextsAreInTheLanguagesCodePage)
         EXPECT_EQ(t.uCodePage, lang.GetCodePage());
         if (t.nResource == 127 || t.nResource == 128 || t.nResource == 132)
             continue;
-        for (int nId : PAGE_TEXTS) {
+        for (int nId : ALL_TEXTS) {
             char sz[260];
             lang.GetLangStringA(nId, sz, 260);
             wchar_t wszBack[260] = L"";

@@ -68,14 +68,21 @@ TEST_F(LangSupport, UsersGetTheirLanguagesTextsElseEnglish)
 
     LMLANGSPRT traditional(s_hModule, 110, 0x04C1);
     EXPECT_EQ(L"\x53d6\x6d88(&C)", TextW(traditional, 1009));
+    // Table 110 holds 4012 twice; the first line counts.
+    EXPECT_EQ(L"\x6309\x4e00\x4e0b [\x4e0b\x4e00\x6b65] \x958b\x59cb\x5b89\x88dd\x3002", TextW(traditional, 4012));
     LMLANGSPRT simplified(s_hModule, 117, 0x08C0);
     EXPECT_EQ(L"\x914d\x7f6e\x6587\x4ef6", TextW(simplified, 3013));
 
     // A language the table has no section for, and no English section either: nothing.
     LMLANGSPRT mismatch(s_hModule, 112, 0x040C);
     EXPECT_EQ(L"", TextW(mismatch, 1008));
-    // An identifier the tables do not carry.
-    EXPECT_EQ(L"", TextW(german, 711));
+    // The language names are written 0711 ... with a blank, the other texts with a tab.
+    EXPECT_EQ(L"Franz\x00f6sisch", TextW(german, 711));
+    EXPECT_EQ(L"Portugiesisch (Portugal)", TextW(german, 730));
+    // Identifiers the tables do not carry, between and beyond the groups.
+    EXPECT_EQ(L"", TextW(german, 1018));
+    EXPECT_EQ(L"", TextW(german, 714));
+    EXPECT_EQ(L"", TextW(german, 5122));
 }
 
 TEST_F(LangSupport, TextsThatDoNotFitAreNotCut)
@@ -89,7 +96,7 @@ TEST_F(LangSupport, TextsThatDoNotFitAreNotCut)
     EXPECT_EQ(wsz, german.GetLangStringW(1008, wsz, 10));
     EXPECT_STREQ(L"&Weiter >", wsz);
     // The empty string of a missing text needs its terminator's room too.
-    EXPECT_EQ(wsz, german.GetLangStringW(711, wsz, 1));
+    EXPECT_EQ(wsz, german.GetLangStringW(1018, wsz, 1));
     EXPECT_STREQ(L"", wsz);
 
     char sz[16];
@@ -97,6 +104,13 @@ TEST_F(LangSupport, TextsThatDoNotFitAreNotCut)
     EXPECT_EQ(sz, german.GetLangStringA(1008, sz, 9));
     EXPECT_STREQ("", sz) << "an 8-bit text that does not fit is the empty string, never cut";
     EXPECT_STREQ("&Weiter >", german.GetLangStringA(1008, sz, 10));
+
+    LMLANGSPRT english(s_hModule, 119, 0x0409);
+    wmemset(wsz, L'#', 16);
+    EXPECT_EQ(nullptr, english.GetLangStringW(2013, wsz, 5));
+    EXPECT_EQ(std::wstring(16, L'#'), std::wstring(wsz, 16));
+    EXPECT_EQ(nullptr, english.GetLangStringW(2013, wsz, 10)) << "\"Components\" and its terminator";
+    EXPECT_STREQ(L"Components", english.GetLangStringW(2013, wsz, 11));
 }
 
 // An 8-bit text can take two bytes a character: the buffer bounds the conversion.
@@ -126,10 +140,10 @@ TEST_F(LangSupport, TracesItsLifeAndAMissingTable)
     TraceCapture::Clear();
     {
         LMLANGSPRT german(s_hModule, 112, 0x0407);
-        EXPECT_EQ(12u, german.GetLineCount()) << "mark, header, ten entries";
+        EXPECT_EQ(73u, german.GetLineCount()) << "mark, header, 71 entries; blank lines are not kept";
         EXPECT_EQ(1u, german.GetSectionCount());
     }
-    std::vector<std::string> expected = {"LMLANGSPRT::LMLANGSPRT\n", "LMLANGSPRT::LoadLangBuff 12, 1\n",
+    std::vector<std::string> expected = {"LMLANGSPRT::LMLANGSPRT\n", "LMLANGSPRT::LoadLangBuff 73, 1\n",
                                          "LMLANGSPRT::~LMLANGSPRT\n"};
     EXPECT_EQ(expected, TraceCapture::Lines()) << TraceCapture::Dump();
 
