@@ -190,9 +190,10 @@ public:
             m_bAnsi = false;
             return true;
         }
-        // A Windows 9x session opens files by ANSI names only.
+        // A Windows 9x session opens files by ANSI names only; a path that has no exact ANSI
+        // form would open another file.
         m_bAnsi = true;
-        if (!ConvertWideToAnsiCell(m_szPath, MAX_PATH, pwszPath, g_uCodePage)) {
+        if (!ConvertWideToAnsiCellExact(m_szPath, MAX_PATH, pwszPath, g_uCodePage)) {
             TraceLog("%s - path conversion error - %ld\n", pszWho, GetLastError());
             return false;
         }

@@ -1,5 +1,9 @@
 #include "ui/conversions.h"
 
+#include <cwchar>
+#include <memory>
+#include <new>
+
 wchar_t* ConvertAnsiToWide(wchar_t* pwszOut, const char* pszIn, UINT uCodePage)
 {
     ConvertAnsiToWideCell(pwszOut, CONVERT_MAX_CHARS, pszIn, uCodePage);
@@ -37,6 +41,20 @@ bool ConvertWideToAnsiCell(char* pszOut, int nCells, const wchar_t* pwszIn, UINT
     int n = WideCharToMultiByte(uCodePage, 0, pwszIn, -1, pszOut, nCells, nullptr, nullptr);
     if (n <= 0) {
         pszOut[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+bool ConvertWideToAnsiCellExact(char* pszOut, int nCells, const wchar_t* pwszIn, UINT uCodePage)
+{
+    if (!ConvertWideToAnsiCell(pszOut, nCells, pwszIn, uCodePage))
+        return false;
+    // Each 8-bit character gives back at most one UTF-16 unit.
+    std::unique_ptr<wchar_t[]> back(new (std::nothrow) wchar_t[size_t(nCells)]);
+    if (!back || !ConvertAnsiToWideCell(back.get(), nCells, pszOut, uCodePage) || wcscmp(back.get(), pwszIn) != 0) {
+        pszOut[0] = '\0';
+        SetLastError(ERROR_NO_UNICODE_TRANSLATION);
         return false;
     }
     return true;

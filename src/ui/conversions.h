@@ -15,3 +15,7 @@ char* ConvertWideToAnsi(char* pszOut, const wchar_t* pwszIn, UINT uCodePage);
 // name something else.
 bool ConvertAnsiToWideCell(wchar_t* pwszOut, int nCells, const char* pszIn, UINT uCodePage);
 bool ConvertWideToAnsiCell(char* pszOut, int nCells, const wchar_t* pwszIn, UINT uCodePage);
+// The same, and false also when the 8-bit text would name other characters: the code page
+// writes one it lacks as '?' or as a look-alike (U+0131 as "i", U+2215 as "/"), and a path so
+// converted names another file.
+bool ConvertWideToAnsiCellExact(char* pszOut, int nCells, const wchar_t* pwszIn, UINT uCodePage);

@@ -116,3 +116,25 @@ TEST_F(Limits, NamesAndPathsThatDoNotFitAreRefusedNeverCut)
                                                    0));
     EXPECT_TRUE(TraceCapture::Contains("LMPROFILE::GetJxpList - folder name too long\n"));
 }
+
+// A printer that lists 25 profiles has no registry number left: the import refuses a 26th,
+// listed or as "Factory Default", and the printer keeps what it had (the win98 copy takes the
+// ANSI road, the others the wide one).
+TEST_F(Limits, AFullProfileListTakesNoTwentySixthProfile)
+{
+    TestPrinter& b = AddPrinter("B", FIXTURE_MODEL_A);
+    {
+        auto session = b.Session();
+        for (DWORD n = 1; n <= 25; ++n)
+            ASSERT_TRUE(session->AddProfileToModel(("P" + std::to_string(n)).c_str(), "", 0, 0, n));
+    }
+    ASSERT_EQ(26u, b.List().size());
+    StoreState before = b.State();
+    ASSERT_TRUE(Dll().InitJxpApi(nullptr, b.Name()));
+    char cell[32] = "Office";
+    TraceCapture::Clear();
+    EXPECT_EQ(0, Dll().ImportProfileFromJxp(m_file.c_str(), cell, 1, TRUE));
+    EXPECT_TRUE(TraceCapture::Contains("*** nRegNum = 26\n")) << TraceCapture::Dump();
+    EXPECT_EQ(0, Dll().ImportProfileAsDefault(m_file.c_str(), "Office", 3));
+    EXPECT_TRUE(before == b.State()) << "a refused import changed the printer";
+}

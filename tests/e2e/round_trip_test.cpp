@@ -311,3 +311,51 @@ TEST_F(RoundTrip, ImportOnAnotherModelKeepsItsOwnLayoutAndPlugIns)
     ASSERT_EQ(2u, list.size());
     EXPECT_STREQ("Office", list[1].szName);
 }
+
+// A folder whose name code page 1252 cannot hold (a dotless i, which the conversion turns into
+// a plain "i"): the wide call imports from it, since the wide road opens files by their wide
+// names. A Windows 9x session opens files by ANSI names only and refuses the path, rather than
+// import the file of the same name from the look-alike folder "Profiles".
+TEST_F(RoundTrip, WideCallImportsFromAPathBeyondTheCodePage)
+{
+    wchar_t wszWork[MAX_PATH], wszFile[MAX_PATH], wszBack[MAX_PATH];
+    char szAnsi[MAX_PATH];
+    ASSERT_GT(MultiByteToWideChar(CP_ACP, 0, m_work->Dir().c_str(), -1, wszWork, MAX_PATH), 0);
+    ASSERT_GT(MultiByteToWideChar(CP_ACP, 0, m_file.c_str(), -1, wszFile, MAX_PATH), 0);
+    std::wstring dir = std::wstring(wszWork) + L"\\Prof\x0131les", path = dir + L"\\Office.jxp";
+    WideCharToMultiByte(1252, 0, path.c_str(), -1, szAnsi, MAX_PATH, nullptr, nullptr);
+    MultiByteToWideChar(1252, 0, szAnsi, -1, wszBack, MAX_PATH);
+    ASSERT_NE(path, wszBack) << "code page 1252 holds the path";
+    // The look-alike's file prints 7 copies instead of 3.
+    Bytes twin = ReadBytes(m_file);
+    for (size_t off = 844; off + 8 <= 844 + Entries(twin)[0].Section(0); off += 8) {
+        if (U32(twin, off) == 11)
+            PutU32(twin.data() + off + 4, 7);
+    }
+    WriteBytes(m_work->SubDir("Profiles") + "\\Office.jxp", twin);
+    if (!CreateDirectoryW(dir.c_str(), nullptr))
+        GTEST_SKIP() << "Wine makes no folder of that name in this locale, error " << GetLastError();
+    BOOL bCopied = CopyFileW(wszFile, path.c_str(), FALSE);
+    TestPrinter& b = AddPrinter("B", FIXTURE_MODEL_A);
+    bool bSession = Dll().InitJxpApi(nullptr, b.Name());
+    char cell[32] = "Office";
+    TraceCapture::Clear();
+    int nImported = bSession && bCopied ? Dll().ImportProfileFromJxpW(path.c_str(), cell, 1, FALSE) : -1;
+    Dll().CloseJxpApi(nullptr, b.Name());
+    DeleteFileW(path.c_str());
+    RemoveDirectoryW(dir.c_str());
+    ASSERT_TRUE(bSession && bCopied) << "session " << bSession << ", file copied " << bCopied;
+
+    if (RunsAsWin9x()) {
+        EXPECT_EQ(0, nImported);
+        EXPECT_TRUE(TraceCapture::Contains("ImportProfileFromJxpW - path conversion error - 1113\n"))
+            << TraceCapture::Dump();
+        EXPECT_TRUE(b.List().empty());
+        return;
+    }
+    EXPECT_EQ(1, nImported) << TraceCapture::Dump();
+    std::vector<ProfileRecord> list = b.List();
+    ASSERT_EQ(2u, list.size());
+    EXPECT_STREQ("Office", list[1].szName);
+    EXPECT_EQ("", FirstDifference(m_office, b.Values(1)["Default DevMode"], 64, m_office.size()));
+}

@@ -200,7 +200,8 @@ TEST_F(DevModeEngine, OnlyTheChangedSettingsAreWritten)
 }
 
 // The plug-ins are the blocks that follow the main block, wherever the chain puts it; a stored
-// block without its signature is never copied in, or the chain would end there.
+// block without its signature is never copied in, or the chain would end there, and one of
+// another size than the printer's block of its identifier would move the blocks behind it.
 TEST_F(DevModeEngine, PlugInsFollowTheMainBlockAndKeepTheirSignature)
 {
     std::vector<BYTE> moved = m_default;
@@ -224,6 +225,26 @@ TEST_F(DevModeEngine, PlugInsFollowTheMainBlockAndKeepTheirSignature)
     std::vector<BYTE> after = Apply(m_default, {}, record);
     EXPECT_EQ(m_default, after);
     EXPECT_TRUE(TraceCapture::Contains("FATAL ERROR - Plug-In data size incorrect\n"));
+
+    // A whole, signed block 20000 of 64 bytes against the printer's 128: found, refused, and
+    // the records after it still applied.
+    std::vector<BYTE> shorter(Block(m_default, 20000), Block(m_default, 20000) + 64);
+    PutU32(shorter.data() + 12, 64);
+    memset(shorter.data() + 16, 0xC3, 48);
+    std::vector<BYTE> records = Bytes({201, 64});
+    records.insert(records.end(), shorter.begin(), shorter.end());
+    std::vector<BYTE> form = Bytes({19, 6});
+    form.insert(form.end(), reinterpret_cast<const BYTE*>(L"B5"), reinterpret_cast<const BYTE*>(L"B5") + 6);
+    records.insert(records.end(), form.begin(), form.end());
+    TraceCapture::Clear();
+    after = Apply(m_default, {}, records);
+    EXPECT_EQ(0, memcmp(Block(m_default, 20000), Block(after, 20000), 128)) << "the printer's block was replaced";
+    EXPECT_STREQ(L"B5", Dm(after)->dmFormName);
+    int nBlock = TraceCapture::Find("PD Block = 4c6d5064 80 20000 2\n");
+    ASSERT_LE(0, nBlock) << TraceCapture::Dump();
+    EXPECT_EQ(nBlock + 1, TraceCapture::Find("Found - PRIVATE_DATA_ID_WATERMARK\n"));
+    EXPECT_EQ(nBlock + 2, TraceCapture::Find("FATAL ERROR - Plug-In data size incorrect\n"));
+    EXPECT_EQ(-1, TraceCapture::Find("FATAL ERROR - Plug-In data size incorrect\n", nBlock + 3));
 }
 
 // A section the file does not take whole fails the save, and the entry keeps its sizes: it
@@ -264,6 +285,102 @@ TEST_F(DevModeEngine, RecordsWrittenAndReadBackGiveTheSameSettings)
 
     std::vector<BYTE> rebuilt = Apply(m_default, Section(true, dm), Section(false, dm));
     EXPECT_EQ(0, memcmp(dm.data(), rebuilt.data(), dm.size()));
+}
+
+// Every record against the layout's own numbers, written out here: a default that differs in
+// every byte brings out each record once; each must carry the bytes at its offset, of its
+// width, and put all of them back there.
+TEST_F(DevModeEngine, EveryRecordHoldsTheBytesOfItsLayoutField)
+{
+    // DWORD records in the order written: identifier, offset (public part up to 23, then main
+    // block), width; a negative width is a signed i16.
+    const int dwordFields[][3] = {
+        {1, 64, 2}, {2, 66, 2}, {3, 68, 2}, {4, 70, 2}, {5, 72, 4}, {6, 76, -2}, {7, 78, -2}, {8, 80, -2},
+        {9, 82, -2}, {10, 84, -2}, {11, 86, -2}, {12, 88, -2}, {13, 90, -2}, {14, 92, -2}, {15, 94, -2},
+        {16, 96, -2}, {17, 98, -2}, {18, 100, -2}, {20, 188, 4}, {21, 192, 4}, {22, 196, 4}, {23, 200, 4},
+        {32, 20, 1}, {35, 62, 2}, {63, 368, 2}, {64, 370, 2}, {65, 372, 2}, {68, 400, 2}, {70, 404, 2},
+        {71, 406, 2}, {85, 476, 1}, {86, 477, 1}, {88, 484, 2}, {89, 486, -2}, {90, 488, -2}, {92, 496, 2},
+        {96, 532, 4}, {97, 536, 4}, {98, 540, 4}, {99, 544, 4}, {100, 548, 1}, {101, 549, 1}, {102, 550, 1},
+        {104, 612, 4}, {106, 672, 4}, {110, 676, 2}, {111, 678, 2}, {115, 16, 4}};
+    // Buffer records of the main block in the order written: identifier, offset, length.
+    const int spans[][3] = {
+        {31, 16, 4},    {33, 22, 20},   {34, 42, 20},   {36, 64, 4},    {37, 68, 8},    {38, 76, 12},
+        {39, 88, 20},   {40, 108, 8},   {41, 116, 12},  {42, 128, 20},  {43, 148, 8},   {51, 156, 84},
+        {52, 240, 12},  {53, 252, 4},   {54, 256, 16},  {61, 272, 48},  {62, 320, 48},  {66, 376, 12},
+        {67, 392, 8},   {69, 402, 2},   {72, 408, 2},   {73, 412, 16},  {74, 428, 2},   {81, 430, 2},
+        {82, 432, 2},   {83, 436, 8},   {84, 444, 32},  {87, 480, 4},   {91, 492, 4},   {93, 500, 12},
+        {94, 512, 12},  {95, 524, 8},   {103, 552, 60}, {105, 616, 32}, {107, 648, 2},  {108, 652, 20},
+        {109, 672, 4},  {112, 680, 144}, {113, 824, 8}, {114, 832, 8},  {116, 902, 4},  {117, 940, 2},
+        {118, 938, 1}};
+
+    // The fixture's record with a value of its own in every public field; the main block's
+    // named fields have theirs from the fixture, its other bytes the fixture's filler.
+    std::vector<BYTE> dm = m_default;
+    for (size_t off = 64; off < 204; ++off) {
+        if (off < 68 || (off >= 72 && off < 102) || off >= 188)
+            dm[off] = BYTE(off * 7 + 3);
+    }
+    // The default: the same record with the public part after the device name and the main
+    // block after its header complemented, and one byte more before and after its private
+    // area so that its sizes differ too.
+    const WORD cbPublic = Dm(dm)->dmSize, cbExtra = Dm(dm)->dmDriverExtra;
+    const DWORD cbMain = GetU32(Main(dm) + 12);
+    std::vector<BYTE> def(dm.size() + 2, 0);
+    memcpy(def.data(), dm.data(), cbPublic);
+    memcpy(def.data() + cbPublic + 1, dm.data() + cbPublic, cbExtra);
+    for (size_t off = 64; off < cbPublic; ++off)
+        def[off] ^= 0xFF;
+    for (size_t off = 16; off < cbMain; ++off)
+        def[cbPublic + 1 + off] ^= 0xFF;
+    Dm(def)->dmSize = WORD(cbPublic + 1);
+    Dm(def)->dmDriverExtra = WORD(cbExtra + 1);
+    m_session->m_pDefaultDevMode.reset(new BYTE[def.size()]);
+    memcpy(m_session->m_pDefaultDevMode.get(), def.data(), def.size());
+    m_session->m_dwDefaultDevModeSize = DWORD(def.size());
+
+    std::vector<BYTE> dwords = Section(true, dm), buffers = Section(false, dm);
+    auto records = DwordRecords(dwords);
+    ASSERT_EQ(sizeof(dwordFields) / sizeof(dwordFields[0]), records.size()) << TraceCapture::Dump();
+    for (size_t i = 0; i < records.size(); ++i) {
+        const int* f = dwordFields[i];
+        const BYTE* p = (f[0] <= 23 ? dm.data() : Main(dm)) + f[1];
+        uint32_t dw = f[2] == 1 ? p[0] : f[2] == 2 ? GetU16(p) : f[2] == 4 ? GetU32(p) : uint32_t(int16_t(GetU16(p)));
+        if (f[0] == 106)
+            dw &= 0xF;
+        if (f[0] == 115)
+            dw = (dw >> 27) & 1;
+        EXPECT_EQ(uint32_t(f[0]), records[i].dwId);
+        EXPECT_EQ(dw, records[i].dwValue) << "record " << f[0];
+    }
+    auto bufferRecords = BufferRecords(buffers);
+    const size_t nSpans = sizeof(spans) / sizeof(spans[0]);
+    ASSERT_EQ(1 + nSpans + 2, bufferRecords.size()) << "the form name, the spans, two plug-in blocks";
+    EXPECT_EQ(19u, bufferRecords[0].dwId);
+    EXPECT_EQ(std::vector<BYTE>(dm.begin() + 102, dm.begin() + 108), bufferRecords[0].data);
+    for (size_t i = 0; i < nSpans; ++i) {
+        const int* f = spans[i];
+        EXPECT_EQ(uint32_t(f[0]), bufferRecords[1 + i].dwId);
+        EXPECT_EQ(std::vector<BYTE>(Main(dm) + f[1], Main(dm) + f[1] + f[2]), bufferRecords[1 + i].data)
+            << "record " << f[0];
+    }
+
+    // Applied onto that default, every field and span takes all of its bytes back (the sizes,
+    // versions and dmFields stay the printer's; a boolean comes back as 1).
+    std::vector<BYTE> back = Apply(def, dwords, buffers);
+    const BYTE* pBackMain = back.data() + cbPublic + 1;
+    for (const auto& f : dwordFields) {
+        const BYTE* pWant = (f[0] <= 23 ? dm.data() : Main(dm)) + f[1];
+        const BYTE* pGot = (f[0] <= 23 ? back.data() : pBackMain) + f[1];
+        if (f[0] <= 5)
+            continue;
+        if (f[2] == 1) {
+            EXPECT_EQ(pWant[0] ? 1 : 0, pGot[0]) << "record " << f[0];
+        } else {
+            EXPECT_EQ(0, memcmp(pWant, pGot, size_t(abs(f[2])))) << "record " << f[0];
+        }
+    }
+    for (const auto& f : spans)
+        EXPECT_EQ(0, memcmp(Main(dm) + f[1], pBackMain + f[1], size_t(f[2]))) << "record " << f[0];
 }
 
 TEST_F(DevModeEngine, DamagedRecordsAreSkippedWithoutWritingOutsideTheirField)
