@@ -113,12 +113,11 @@ extern "C" BOOL WINAPI InitJxpApiW(HWND hWnd, LPCWSTR pwszPrinterName)
 
         BOOL bOk;
         if (g_bWin9x) {
-            // A session on Windows 9x works with ANSI names only.
+            // A session on Windows 9x works with ANSI names only. The name must come back
+            // exactly: a look-alike the code page puts in place of a character it lacks would
+            // name another printer.
             char szName[PRINTER_NAME_CHARS];
-            BOOL bDefaultUsed = FALSE;
-            int n = WideCharToMultiByte(g_uCodePage, 0, pwszPrinterName, -1, szName, PRINTER_NAME_CHARS, nullptr,
-                                        &bDefaultUsed);
-            if (n <= 0 || bDefaultUsed) {
+            if (!ConvertWideToAnsiCellExact(szName, PRINTER_NAME_CHARS, pwszPrinterName, g_uCodePage)) {
                 TraceLog("InitJxpApiW - WideCharToMultiByte error - %ld\n", GetLastError());
                 return FALSE;
             }

@@ -239,7 +239,8 @@ void LMPROFINST::InitMembers()
         bool bPath;
         if (m_bAnsi) {
             char szFile[MAX_PATH];
-            bPath = ConvertWideToAnsiCell(szFile, MAX_PATH, pwszFile, m_uCodePage);
+            // Exactly or not at all: a look-alike character would name another file.
+            bPath = ConvertWideToAnsiCellExact(szFile, MAX_PATH, pwszFile, m_uCodePage);
             int n = bPath ? _snprintf(entry.szProfileFile, MAX_PATH, "%s\\%s", m_szSourceFolder, szFile) : -1;
             bPath = n > 0 && n < MAX_PATH;
         } else {
@@ -297,7 +298,7 @@ DWORD LMPROFINST::ImportEntry(int nIndex)
     wchar_t wszPath[MAX_PATH];
     if (m_pSession->m_bAnsi != m_bAnsi) {
         bool bConverted = m_bAnsi ? ConvertAnsiToWideCell(wszPath, MAX_PATH, entry.szProfileFile, m_uCodePage)
-                                  : ConvertWideToAnsiCell(szPath, MAX_PATH, entry.wszProfileFile, m_uCodePage);
+                                  : ConvertWideToAnsiCellExact(szPath, MAX_PATH, entry.wszProfileFile, m_uCodePage);
         if (!bConverted) {
             TraceLog("LMPROFINST::ImportEntry - profile file path does not convert - %d\n", nIndex);
             return 0;

@@ -178,6 +178,14 @@ TEST_F(Session, OverlongPrinterNamesAreRefusedAndTheCurrentSessionKept)
     EXPECT_FALSE(InitJxpApiW(nullptr, wname.c_str()));
     EXPECT_TRUE(TraceCapture::Contains("InitJxpApiW - invalid printer name\n"));
     EXPECT_FALSE(InitJxpApi(nullptr, nullptr));
+    if (RunsAsWin9x()) {
+        // Greek capital alpha has no place in code page 1252, which would put an "A" there and
+        // so name the fixture printer "Fixture Laser A".
+        std::wstring lookalike = FIXTURE_PRINTER_A1_W;
+        lookalike.back() = L'\x0391';
+        EXPECT_FALSE(InitJxpApiW(nullptr, lookalike.c_str()));
+        EXPECT_TRUE(TraceCapture::Contains("InitJxpApiW - WideCharToMultiByte error - 1113\n")) << TraceCapture::Dump();
+    }
     EXPECT_FALSE(TraceCapture::Contains("LMPROFJXP::LMPROFJXP\n")) << "a session was built";
     EXPECT_EQ(pKept, g_pCurrentSession);
 
