@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -41,6 +42,7 @@ constexpr int TXT_COLUMN_PROFILES = 3013;
 constexpr int TXT_COLUMN_DESCRIPTION = 3014;
 
 constexpr int TEXT_CHARS = 260;
+constexpr int BUTTON_PADDING = 12;   // dialog units a button's face needs beside its label
 constexpr int CHECK_SIZE = 16;
 constexpr UINT ROW_TEXT_FORMAT = DT_SINGLELINE | DT_VCENTER | DT_NOCLIP | DT_END_ELLIPSIS | DT_WORD_ELLIPSIS;
 
@@ -58,6 +60,64 @@ RECT ControlRect(HWND hPage, int nId)
         MapWindowPoints(nullptr, hPage, reinterpret_cast<POINT*>(&rc), 2);
     }
     return rc;
+}
+
+// Widens the buttons to their labels: a translation longer than the 50 dialog units the
+// template gives ("キャンセル(&C)" in the body font) would be cut off by the button's edge. The
+// row keeps its order, its gaps and its right margin; the page keeps at least its own width
+// and grows only when the row no longer fits right of the list's left edge.
+void FitButtonsToLabels(HWND hPage)
+{
+    const int ids[] = {IDC_BACK, IDC_NEXT, IDC_CANCEL};
+    RECT rcPadding = {0, 0, BUTTON_PADDING, 0};
+    MapDialogRect(hPage, &rcPadding);
+    RECT rcButtons[3];
+    int nWidths[3];
+    for (int i = 0; i < 3; ++i) {
+        HWND hButton = GetDlgItem(hPage, ids[i]);
+        rcButtons[i] = ControlRect(hPage, ids[i]);
+        nWidths[i] = rcButtons[i].right - rcButtons[i].left;
+        wchar_t wszLabel[TEXT_CHARS] = L"";
+        GetWindowTextW(hButton, wszLabel, TEXT_CHARS);
+        HDC hdc = GetDC(hButton);
+        if (!hdc)
+            continue;
+        HGDIOBJ hOldFont = SelectObject(hdc, reinterpret_cast<HGDIOBJ>(SendMessageW(hButton, WM_GETFONT, 0, 0)));
+        RECT rcText = {};
+        // Measured as the button draws it: one line, "&" marking the underlined letter.
+        if (DrawTextW(hdc, wszLabel, -1, &rcText, DT_CALCRECT | DT_SINGLELINE))
+            nWidths[i] = std::max<int>(nWidths[i], rcText.right - rcText.left + rcPadding.right);
+        SelectObject(hdc, hOldFont);
+        ReleaseDC(hButton, hdc);
+    }
+    RECT rcClient;
+    GetClientRect(hPage, &rcClient);
+    int nMargin = rcClient.right - rcButtons[2].right;
+    int nGaps[2] = {rcButtons[1].left - rcButtons[0].right, rcButtons[2].left - rcButtons[1].right};
+    int nRow = nWidths[0] + nGaps[0] + nWidths[1] + nGaps[1] + nWidths[2];
+    int nGrow = ControlRect(hPage, IDC_LIST).left + nRow + nMargin - rcClient.right;
+    if (nGrow > 0) {
+        RECT rcPage;
+        GetWindowRect(hPage, &rcPage);
+        SetWindowPos(hPage, nullptr, 0, 0, rcPage.right - rcPage.left + nGrow, rcPage.bottom - rcPage.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        // The two lines across the page (under the header band, above the buttons) go along.
+        for (HWND hChild = GetWindow(hPage, GW_CHILD); hChild; hChild = GetWindow(hChild, GW_HWNDNEXT)) {
+            RECT rc;
+            GetWindowRect(hChild, &rc);
+            MapWindowPoints(nullptr, hPage, reinterpret_cast<POINT*>(&rc), 2);
+            if (rc.left <= 0 && rc.right >= rcClient.right)
+                SetWindowPos(hChild, nullptr, 0, 0, rc.right - rc.left + nGrow, rc.bottom - rc.top,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        rcClient.right += nGrow;
+    }
+    int nRight = rcClient.right - nMargin;
+    for (int i = 2; i >= 0; --i) {
+        SetWindowPos(GetDlgItem(hPage, ids[i]), nullptr, nRight - nWidths[i], rcButtons[i].top, nWidths[i],
+                     rcButtons[i].bottom - rcButtons[i].top, SWP_NOZORDER | SWP_NOACTIVATE);
+        nRight -= nWidths[i] + (i ? nGaps[i - 1] : 0);
+    }
 }
 
 // Whether a key moves the list's focus (nFocus, -1 for none) to another of its nRows rows: a
@@ -179,6 +239,7 @@ BOOL LMPROFINST::OnInit(HWND hPage)
         else if (m_pLang->GetLangStringW(button.nText, wszText, TEXT_CHARS))
             SetWindowTextW(hButton, wszText);
     }
+    FitButtonsToLabels(hPage);
 
     for (int i = 0; i < m_nEntries; ++i) {
         LVITEMA item = {};

@@ -11,6 +11,7 @@ const char CLASS_NAME[] = "LMSTBOX";
 constexpr int BOX_WIDTH = 300;
 constexpr int BOX_HEIGHT = 60;
 constexpr int TEXT_MARGIN = 30;
+constexpr DWORD PAINT_PERIOD = 1000;   // ms between two paints of the painter thread
 
 // The class belongs to the running program's module, not to this library: the installer owns
 // the box's lifetime, and a second box is refused while the first one's class is registered.
@@ -160,13 +161,38 @@ DWORD WINAPI LMSTBOX::StatusBoxProc(LPVOID pParam)
     while (pBox->m_bRunning) {
         if (pBox->m_hWnd)
             pBox->OnPaint(pBox->m_hWnd, false);
-        if (!pBox->m_hWake || WaitForSingleObject(pBox->m_hWake, 1000) == WAIT_FAILED)
-            Sleep(1000);
+        pBox->WaitASecond();
     }
     TraceLog("StatusBoxProc Loop Ended\n");
     pBox->m_bPainterAlive = false;
     TraceLog("StatusBoxProc Ended\n");
     return 0;
+}
+
+void LMSTBOX::WaitASecond()
+{
+    // The painter waits as a thread with a message queue does, not in a bare Sleep: Wine puts
+    // what a process drew into its windows on the X screen when one of its threads waits for
+    // messages, and the owner thread handles none while the box shows, so without this wait
+    // the box would stay blank however often it paints. The destructor's event ends the wait
+    // early; a message (the painter has no window, so none is expected) only goes on waiting.
+    DWORD dwStart = GetTickCount();
+    DWORD nHandles = m_hWake ? 1 : 0;
+    for (;;) {
+        DWORD dwSpent = GetTickCount() - dwStart;
+        if (dwSpent >= PAINT_PERIOD)
+            return;
+        DWORD dw = MsgWaitForMultipleObjects(nHandles, &m_hWake, FALSE, PAINT_PERIOD - dwSpent, QS_ALLINPUT);
+        if (dw == WAIT_FAILED) {
+            Sleep(PAINT_PERIOD - dwSpent);
+            return;
+        }
+        if (dw != WAIT_OBJECT_0 + nHandles)
+            return;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    }
 }
 
 LRESULT CALLBACK StatusBoxWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)

@@ -35,6 +35,9 @@ private:
     HFONT m_hFont;
     HANDLE m_hPainter;   // the painter thread, joined by the destructor
     HANDLE m_hWake;      // wakes the painter out of its second's sleep when the box goes
+
+    // The painter's second between two paints; the destructor cuts it short.
+    void WaitASecond();
 };
 
 LRESULT CALLBACK StatusBoxWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);

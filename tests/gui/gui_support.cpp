@@ -315,7 +315,78 @@ COLORREF RowBackground(HWND hList, int nRow)
     return printed.Pixel(rc.right - 4, rc.top + 1);
 }
 
-bool Screenshot(const std::string& name, std::string* pWhy)
+bool ScreenImage::Load(const std::string& path, std::string* pWhy)
+{
+    m_cx = m_cy = 0;
+    m_file.clear();
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        *pWhy = "cannot open " + path;
+        return false;
+    }
+    DWORD cb = GetFileSize(h, nullptr), dwRead = 0;
+    m_file.resize(cb == INVALID_FILE_SIZE ? 0 : cb);
+    BOOL bRead = ReadFile(h, m_file.data(), DWORD(m_file.size()), &dwRead, nullptr);
+    CloseHandle(h);
+    BITMAPFILEHEADER file;
+    BITMAPINFOHEADER info;
+    if (!bRead || dwRead != m_file.size() || m_file.size() < sizeof(file) + sizeof(info)) {
+        *pWhy = "cannot read " + path;
+        return false;
+    }
+    memcpy(&file, m_file.data(), sizeof(file));
+    memcpy(&info, m_file.data() + sizeof(file), sizeof(info));
+    m_nStride = (size_t(info.biWidth) * 3 + 3) & ~size_t(3);
+    if (file.bfType != 0x4D42 || info.biBitCount != 24 || info.biCompression != BI_RGB || info.biWidth <= 0 ||
+        info.biHeight <= 0 || file.bfOffBits + m_nStride * info.biHeight > m_file.size()) {
+        *pWhy = path + " is no bottom-up 24-bit BMP";
+        return false;
+    }
+    m_nBits = file.bfOffBits;
+    m_cx = info.biWidth;
+    m_cy = info.biHeight;
+    return true;
+}
+
+COLORREF ScreenImage::Pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= m_cx || y >= m_cy)
+        return CLR_INVALID;
+    const BYTE* p = &m_file[m_nBits + size_t(m_cy - 1 - y) * m_nStride + size_t(x) * 3];
+    return RGB(p[2], p[1], p[0]);
+}
+
+int ScreenImage::CountColour(const RECT& rc, COLORREF cr) const
+{
+    int n = 0;
+    for (int y = rc.top; y < rc.bottom; ++y)
+        for (int x = rc.left; x < rc.right; ++x)
+            n += Pixel(x, y) == cr ? 1 : 0;
+    return n;
+}
+
+int ScreenImage::CountDark(const RECT& rc) const
+{
+    int n = 0;
+    for (int y = rc.top; y < rc.bottom; ++y) {
+        for (int x = rc.left; x < rc.right; ++x) {
+            COLORREF cr = Pixel(x, y);
+            n += cr != CLR_INVALID && GetRValue(cr) * 30 + GetGValue(cr) * 59 + GetBValue(cr) * 11 < 96 * 100;
+        }
+    }
+    return n;
+}
+
+RECT ClientOnScreen(HWND h, int nInset)
+{
+    RECT rc = {};
+    GetClientRect(h, &rc);
+    MapWindowPoints(h, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    InflateRect(&rc, -nInset, -nInset);
+    return rc;
+}
+
+bool Screenshot(const std::string& name, std::string* pWhy, ScreenImage* pImage)
 {
     const char* pszDir = getenv("LMGUI_SHOTS");
     if (!pszDir || !*pszDir) {
@@ -326,6 +397,7 @@ bool Screenshot(const std::string& name, std::string* pWhy)
     Sleep(400);
     std::string base = std::string(pszDir) + "\\" + name;
     DeleteFileA((base + ".png").c_str());
+    DeleteFileA((base + ".bmp").c_str());
     HANDLE h = CreateFileA((base + ".req").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         *pWhy = "cannot write " + base + ".req";
@@ -334,7 +406,7 @@ bool Screenshot(const std::string& name, std::string* pWhy)
     CloseHandle(h);
     for (int i = 0; i < 200; ++i) {
         if (GetFileAttributesA((base + ".png").c_str()) != INVALID_FILE_ATTRIBUTES)
-            return true;
+            return !pImage || pImage->Load(base + ".bmp", pWhy);
         Sleep(50);
     }
     *pWhy = "no screenshot " + base + ".png within 10 s";

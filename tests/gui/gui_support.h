@@ -77,9 +77,30 @@ Check RowCheck(HWND hList, int nRow);
 // A pixel of the row's background, right of its texts.
 COLORREF RowBackground(HWND hList, int nRow);
 
+// The X screen as a screenshot saw it, read back from the 24-bit BMP the harness writes beside
+// the PNG: what reached the screen, not what a window would paint into a bitmap of ours.
+class ScreenImage {
+public:
+    bool Load(const std::string& path, std::string* pWhy);
+    // CLR_INVALID outside the picture.
+    COLORREF Pixel(int x, int y) const;
+    // Pixels of rc (screen coordinates) of exactly the colour cr, and those dark enough to be
+    // text (luminance under 96).
+    int CountColour(const RECT& rc, COLORREF cr) const;
+    int CountDark(const RECT& rc) const;
+
+private:
+    int m_cx = 0, m_cy = 0;
+    std::vector<BYTE> m_file;
+    size_t m_nBits = 0, m_nStride = 0;
+};
+// A window's client area, or that area less nInset pixels on each side, in screen coordinates.
+RECT ClientOnScreen(HWND h, int nInset = 0);
+
 // Asks the harness for a screenshot named <name>.png in the shots folder (LMGUI_SHOTS) and
-// waits for it; false (with the reason) when no harness answered.
-bool Screenshot(const std::string& name, std::string* pWhy);
+// waits for it; false (with the reason) when no harness answered. With pImage, also reads the
+// picture's pixels.
+bool Screenshot(const std::string& name, std::string* pWhy, ScreenImage* pImage = nullptr);
 // The primary language of the user ("en", "de", "ja", "ru", ...).
 std::string UserLanguageTag();
 

@@ -27,26 +27,111 @@ bool ClassRegistered()
     return GetClassInfoA(GetModuleHandleA(nullptr), "LMSTBOX", &wc) != FALSE;
 }
 
+// Polls the trace, the test thread handling no message meanwhile, until the line is there. The
+// bound only keeps a box that never paints from hanging the run; nothing is timed.
+bool WaitForTrace(const std::string& line)
+{
+    for (DWORD dwStart = GetTickCount(); !TraceCapture::Contains(line); Sleep(20)) {
+        if (GetTickCount() - dwStart > 30000)
+            return false;
+    }
+    return true;
+}
+
+// What the screen shows inside the box: its client area filled in the inactive-border colour,
+// and the message with its count drawn over it in dark text.
+void ExpectBoxOnScreen(const ScreenImage& shot, const RECT& rcClient)
+{
+    int nArea = (rcClient.right - rcClient.left) * (rcClient.bottom - rcClient.top);
+    int nFill = shot.CountColour(rcClient, GetSysColor(COLOR_INACTIVEBORDER));
+    int nText = shot.CountDark(rcClient);
+    EXPECT_GT(nFill, nArea / 2) << "pixels of the inactive-border colour in the box; white: "
+                                << shot.CountColour(rcClient, RGB(255, 255, 255)) << " of " << nArea;
+    EXPECT_GT(nText, 60) << "dark (text) pixels in the box";
+}
+
+// The count whose line the screen shows in the box: the box's line for each count up to nMax,
+// drawn as the box draws it into a bitmap of ours, compared pixel by pixel with the screen.
+// -1 when no count matches (a blank box, or one drawn in part).
+int ShownCount(const ScreenImage& shot, const RECT& rcClient, const char* pszText, HFONT hFont, int nMax)
+{
+    int cx = rcClient.right - rcClient.left, cy = rcClient.bottom - rcClient.top;
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.bmiHeader.biWidth = cx;
+    bmi.bmiHeader.biHeight = -cy;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    void* pBits = nullptr;
+    HDC hdc = CreateCompatibleDC(nullptr);
+    HBITMAP hBitmap = CreateDIBSection(hdc, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    HGDIOBJ hOldBitmap = SelectObject(hdc, hBitmap);
+    HGDIOBJ hOldFont = hFont ? SelectObject(hdc, hFont) : nullptr;
+    HBRUSH hBrush = CreateSolidBrush(GetSysColor(COLOR_INACTIVEBORDER));
+    SetBkMode(hdc, TRANSPARENT);
+    int nShown = -1;
+    for (int nCount = 0; nCount <= nMax && nShown < 0 && pBits; ++nCount) {
+        RECT rc = {0, 0, cx, cy};
+        FillRect(hdc, &rc, hBrush);
+        char szLine[300];
+        sprintf(szLine, "%s (%d)", pszText, nCount);
+        DrawTextA(hdc, szLine, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        GdiFlush();
+        const DWORD* pPixel = static_cast<const DWORD*>(pBits);
+        int nDiffer = 0;
+        for (int y = 0; y < cy; ++y) {
+            for (int x = 0; x < cx; ++x, ++pPixel) {
+                COLORREF cr = shot.Pixel(rcClient.left + x, rcClient.top + y);
+                nDiffer += cr != RGB(BYTE(*pPixel >> 16), BYTE(*pPixel >> 8), BYTE(*pPixel));
+            }
+        }
+        if (nDiffer == 0)
+            nShown = nCount;
+    }
+    DeleteObject(hBrush);
+    if (hOldFont)
+        SelectObject(hdc, hOldFont);
+    SelectObject(hdc, hOldBitmap);
+    DeleteObject(hBitmap);
+    DeleteDC(hdc);
+    return nShown;
+}
+
 class StatusBox : public testing::Test {
 protected:
+    // Wine's default theme has white inactive borders, the colour of a window nothing drew
+    // in: the box's fill is told apart from that in a colour of its own.
     void SetUp() override
     {
         InitTraceFlag(TRUE);
         TraceCapture::Clear();
+        m_crBorder = GetSysColor(COLOR_INACTIVEBORDER);
+        INT nElement = COLOR_INACTIVEBORDER;
+        COLORREF crTest = RGB(180, 210, 150);
+        SetSysColors(1, &nElement, &crTest);
     }
-    void TearDown() override { InitTraceFlag(FALSE); }
+    void TearDown() override
+    {
+        INT nElement = COLOR_INACTIVEBORDER;
+        SetSysColors(1, &nElement, &m_crBorder);
+        InitTraceFlag(FALSE);
+    }
+    COLORREF m_crBorder = 0;
 };
 
 }  // namespace
 
-// A short message: 300 x 60 in the middle of the screen; the count rises about once a second
-// while the owner thread does not handle a single message; destruction ends the painter.
+// A short message: 300 x 60 in the middle of the screen, its text on the screen; the count
+// rises while the owner thread does not handle a single message; destruction ends the painter
+// before the destructor returns.
 TEST_F(StatusBox, ShowsInTheMiddleAndCountsWhileTheOwnerIsBusy)
 {
     int nThreads = ThreadCount();
-    DWORD dwGone;
+    HFONT hFont = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Shell Dlg");
+    ScreenImage shot;
+    RECT rcClient = {};
+    int nAfterShot = 0;
     {
-        HFONT hFont = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Shell Dlg");
         LMSTBOX box(nullptr, "Processing... Common Profiles", hFont);
         HWND hWnd = box.GetWindow();
         ASSERT_NE(nullptr, hWnd) << TraceCapture::Dump();
@@ -62,23 +147,32 @@ TEST_F(StatusBox, ShowsInTheMiddleAndCountsWhileTheOwnerIsBusy)
         EXPECT_TRUE((lStyle & WS_POPUP) && (lStyle & WS_THICKFRAME) && !(lStyle & WS_CAPTION)) << std::hex << lStyle;
         EXPECT_EQ(nThreads + 1, ThreadCount()) << "the painter thread";
 
-        int nFirst = box.GetPaintCount();
-        Sleep(2600);   // no message handled meanwhile
-        EXPECT_GE(box.GetPaintCount() - nFirst, 2) << TraceCapture::Dump();
-        EXPECT_TRUE(TraceCapture::Contains("LMSTBOX::OnPaint, 0\n"));
-        EXPECT_TRUE(TraceCapture::Contains("LMSTBOX::OnPaint, 2\n"));
+        // On the screen from the painter's first paint on, not only once something else
+        // happens to hand the window's drawing to the screen.
+        ASSERT_TRUE(WaitForTrace("LMSTBOX::OnPaint, 1\n")) << TraceCapture::Dump();
         std::string why;
-        EXPECT_TRUE(Screenshot("status_box", &why)) << why;
-        dwGone = GetTickCount();
+        ASSERT_TRUE(Screenshot("status_box", &why, &shot)) << why;
+        ExpectBoxOnScreen(shot, ClientOnScreen(hWnd));
+        nAfterShot = box.GetPaintCount();
+        rcClient = ClientOnScreen(hWnd);
+        ASSERT_TRUE(WaitForTrace("LMSTBOX::OnPaint, 3\n")) << TraceCapture::Dump();
+        EXPECT_TRUE(TraceCapture::Contains("LMSTBOX::OnPaint, 0\n")) << TraceCapture::Dump();
+        EXPECT_GE(box.GetPaintCount(), 4);
     }
-    dwGone = GetTickCount() - dwGone;
-    EXPECT_LT(dwGone, 1500u) << "the destructor waited that long for the painter";
     EXPECT_EQ(nullptr, FindWindowA("LMSTBOX", nullptr));
     EXPECT_FALSE(ClassRegistered());
     EXPECT_EQ(nThreads, ThreadCount());
-    int nEnded = TraceCapture::Find("StatusBoxProc Ended\n");
-    EXPECT_GE(nEnded, 0) << TraceCapture::Dump();
-    EXPECT_GT(TraceCapture::Find("LMSTBOX::~LMSTBOX end\n"), nEnded) << "the painter outlived the box";
+    int nGoing = TraceCapture::Find("LMSTBOX::~LMSTBOX\n");
+    int nEnded = TraceCapture::Find("StatusBoxProc Ended\n", nGoing);
+    int nEnd = TraceCapture::Find("LMSTBOX::~LMSTBOX end\n", nGoing);
+    ASSERT_GE(nGoing, 0) << TraceCapture::Dump();
+    EXPECT_GT(nEnded, nGoing) << TraceCapture::Dump();
+    EXPECT_GT(nEnd, nEnded) << "the painter outlived the box" << TraceCapture::Dump();
+
+    // The line of the painter's latest paint, not the owner's first one (0) left over.
+    int nShown = ShownCount(shot, rcClient, "Processing... Common Profiles", hFont, nAfterShot);
+    EXPECT_GE(nShown, 1) << "count on the screen (-1: none); painted " << nAfterShot;
+    DeleteObject(hFont);
 }
 
 // Destroyed right after it was made, the box still ends its painter before it goes.
@@ -142,6 +236,8 @@ struct ImportProbe {
     int nWithBox = 0;
     bool bShot = false;
     std::string why;
+    ScreenImage shot;
+    RECT rcBox = {};
 };
 ImportProbe* g_pProbe = nullptr;
 
@@ -156,11 +252,13 @@ LONG CALLBACK OnTraceLine(EXCEPTION_POINTERS* pInfo)
         HWND hBox = FindWindowA("LMSTBOX", nullptr);
         if (hBox && IsWindowVisible(hBox))
             ++g_pProbe->nWithBox;
-        if (g_pProbe->nImports == 1) {
-            // The import waits here; the painter goes on painting, and its paints reach the
-            // screen before the screenshot even on a loaded machine.
-            Sleep(1500);
-            g_pProbe->bShot = Screenshot("install_status_box", &g_pProbe->why);
+        if (g_pProbe->nImports == 1 && hBox) {
+            // The import waits here, handling no message: the box is on the screen once the
+            // painter painted, and goes on counting.
+            g_pProbe->rcBox = ClientOnScreen(hBox);
+            g_pProbe->bShot = WaitForTrace("LMSTBOX::OnPaint, 1\n") &&
+                              Screenshot("install_status_box", &g_pProbe->why, &g_pProbe->shot) &&
+                              WaitForTrace("LMSTBOX::OnPaint, 2\n");
         }
     }
     return EXCEPTION_CONTINUE_SEARCH;
@@ -238,15 +336,18 @@ TEST_F(StatusBox, InstallImportsTheTickedProfilesUnderTheBox)
 
     EXPECT_EQ(2, probe.nImports) << TraceCapture::Dump();
     EXPECT_EQ(2, probe.nWithBox) << "imports made without the status box on the screen";
-    EXPECT_TRUE(probe.bShot) << probe.why;
+    EXPECT_TRUE(probe.bShot) << probe.why << TraceCapture::Dump();
+    if (probe.bShot) {
+        ExpectBoxOnScreen(probe.shot, probe.rcBox);
+        EXPECT_GE(ShownCount(probe.shot, probe.rcBox, "Processing... Common Profiles", setup.BodyFont(), 10), 1)
+            << "the painter's paints did not reach the screen";
+    }
     EXPECT_EQ(nullptr, FindWindowA("LMSTBOX", nullptr));
     EXPECT_FALSE(ClassRegistered());
     EXPECT_EQ(nThreads, ThreadCount());
     int nEnded = TraceCapture::Find("StatusBoxProc Ended\n");
     EXPECT_GE(nEnded, 0) << TraceCapture::Dump();
     EXPECT_GT(TraceCapture::Find("LMSTBOX::~LMSTBOX end\n"), nEnded);
-    // While the import waited for the screenshot, the painter went on counting.
-    EXPECT_TRUE(TraceCapture::Contains("LMSTBOX::OnPaint, 2\n")) << TraceCapture::Dump();
 
     LMPROFJXP check(nullptr, L"LmGui Target", nullptr);
     EXPECT_NE(0u, check.GetProfRegNum("Office"));

@@ -7,6 +7,7 @@
 #include "fixture_names.h"
 #include "gui_support.h"
 #include "test_support.h"
+#include "ui/lmlangsprt.h"
 
 namespace {
 
@@ -149,8 +150,20 @@ TEST_F(WizardPage, TicksFollowClicksAndSpaceNotArrows)
     PressKey(hList, VK_SPACE);
     EXPECT_EQ(3, Ticks());
 
+    // On the screen: the three rows' texts in the list, and each button's label in its face.
     std::string why;
-    EXPECT_TRUE(Screenshot("wizard_" + UserLanguageTag(), &why)) << why;
+    ScreenImage shot;
+    ASSERT_TRUE(Screenshot("wizard_" + UserLanguageTag(), &why, &shot)) << why;
+    for (int i = 0; i < 3; ++i) {
+        RECT rc = {};
+        rc.left = LVIR_BOUNDS;
+        SendMessageA(hList, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rc));
+        MapWindowPoints(hList, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+        rc.left += 18;   // right of the check box
+        EXPECT_GT(shot.CountDark(rc), 60) << "dark (text) pixels in row " << i;
+    }
+    for (int nId : {1002, 1003, 1004})
+        EXPECT_GT(shot.CountDark(ClientOnScreen(GetDlgItem(hPage, nId), 5)), 25) << "text pixels in button " << nId;
 
     Press(hPage, 1003);
     ASSERT_TRUE(run.Join());
@@ -321,4 +334,108 @@ TEST_F(WizardPage, NoOfferedProfileSkipsThePage)
     EXPECT_EQ(7, run.Result());
     EXPECT_EQ(0, Ticks());
     EXPECT_FALSE(TraceCapture::Contains("LMPROFINST::OnInit\n"));
+}
+
+namespace {
+
+// The page's controls in its client coordinates.
+RECT RectInPage(HWND hPage, int nId)
+{
+    RECT rc = {};
+    GetWindowRect(GetDlgItem(hPage, nId), &rc);
+    MapWindowPoints(nullptr, hPage, reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+// Each button's label, measured in the button's own font, fits its face: the client width
+// less the frame and the focus rectangle, 6 pixels a side. The buttons stay in one row, in
+// order, inside the page and right of the list's left edge.
+void ExpectLabelsFit(HWND hPage, const char* pszWhere)
+{
+    RECT rcPage;
+    GetClientRect(hPage, &rcPage);
+    RECT rcPrevious = RectInPage(hPage, 1000);
+    rcPrevious.right = rcPrevious.left;
+    for (int nId : {1002, 1003, 1004}) {
+        HWND hButton = GetDlgItem(hPage, nId);
+        std::wstring text = WindowTextW(hButton), label;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == L'&' && i + 1 < text.size())
+                ++i;   // "&&" stands for one "&", "&x" underlines x
+            label += text[i];
+        }
+        HDC hdc = GetDC(hButton);
+        HGDIOBJ hOld = SelectObject(hdc, reinterpret_cast<HGDIOBJ>(SendMessageW(hButton, WM_GETFONT, 0, 0)));
+        SIZE size = {};
+        GetTextExtentPoint32W(hdc, label.c_str(), int(label.size()), &size);
+        SelectObject(hdc, hOld);
+        ReleaseDC(hButton, hdc);
+        RECT rcFace, rc = RectInPage(hPage, nId);
+        GetClientRect(hButton, &rcFace);
+        EXPECT_FALSE(label.empty()) << pszWhere << ": button " << nId;
+        EXPECT_LE(size.cx + 12, rcFace.right) << pszWhere << ": \"" << text << "\" is " << size.cx
+                                               << " pixels wide, button " << nId << " " << rcFace.right;
+        EXPECT_GE(rc.left, rcPrevious.right) << pszWhere << ": button " << nId << " overlaps the one before";
+        EXPECT_LE(rc.right, rcPage.right) << pszWhere << ": button " << nId << " leaves the page";
+        rcPrevious = rc;
+    }
+}
+
+}  // namespace
+
+// In every language of the library's tables, and in a body font twice as wide as usual, each
+// button shows its whole label: the buttons grow to their texts, and the page grows when the
+// row no longer fits.
+TEST_F(WizardPage, ButtonLabelsFitInEveryLanguage)
+{
+    WriteIni(OFFER_INI);
+    const struct { int nTable; DWORD dwLanguage; } languages[] = {
+        {110, 0x00C1}, {111, 0x040C}, {112, 0x0407}, {113, 0x0410}, {114, 0x0411}, {115, 0x0412},
+        {116, 0x0416}, {117, 0x00C0}, {118, 0x0C0A}, {119, 0x0409}, {120, 0x0419}, {121, 0x0405},
+        {122, 0x0415}, {123, 0x0413}, {124, 0x0406}, {125, 0x040B}, {126, 0x0408}, {127, 0x040E},
+        {128, 0x0427}, {129, 0x0414}, {130, 0x0816}, {131, 0x041D}, {132, 0x041F}};
+    LONG nEnglishWidth = 0;
+    for (const auto& language : languages) {
+        char szWhere[40];
+        sprintf(szWhere, "table %d, language %04lx", language.nTable, language.dwLanguage);
+        SetupBlock setup(FIXTURE_PRINTER_A1, FIXTURE_MODEL_A, m_folder);
+        setup.PutI32(setupdata::OFF_LANGUAGE, LONG(language.dwLanguage));
+        WizardRun run(setup.Get());
+        HWND hPage = run.WaitPage();
+        ASSERT_NE(nullptr, hPage) << szWhere;
+        LMLANGSPRT table(Wizard().hModule, language.nTable, language.dwLanguage);
+        wchar_t wsz[260] = L"";
+        ASSERT_NE(nullptr, table.GetLangStringW(1009, wsz, 260)) << szWhere;
+        EXPECT_EQ(std::wstring(wsz), WindowTextW(GetDlgItem(hPage, 1004)))
+            << szWhere << ": the page did not take its texts from this table";
+        ExpectLabelsFit(hPage, szWhere);
+        RECT rcPage;
+        GetClientRect(hPage, &rcPage);
+        if (language.nTable == 119)
+            nEnglishWidth = rcPage.right;
+        Press(hPage, 1003);
+        ASSERT_TRUE(run.Join()) << szWhere;
+    }
+
+    HFONT hWide = CreateFontA(-11, 32, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Shell Dlg");
+    SetupBlock setup(FIXTURE_PRINTER_A1, FIXTURE_MODEL_A, m_folder);
+    setup.PutI32(setupdata::OFF_LANGUAGE, 0x0409);
+    setup.PutI32(setupdata::OFF_BODY_FONT, LONG(reinterpret_cast<ULONG_PTR>(hWide)));
+    {
+        WizardRun run(setup.Get());
+        HWND hPage = run.WaitPage();
+        ASSERT_NE(nullptr, hPage);
+        RECT rcPage;
+        GetClientRect(hPage, &rcPage);
+        EXPECT_GT(rcPage.right, nEnglishWidth) << "the page kept its width";
+        ExpectLabelsFit(hPage, "wide font");
+        std::string why;
+        ScreenImage shot;
+        ASSERT_TRUE(Screenshot("wizard_wide_font", &why, &shot)) << why;
+        for (int nId : {1002, 1003, 1004})
+            EXPECT_GT(shot.CountDark(ClientOnScreen(GetDlgItem(hPage, nId), 5)), 25) << "text pixels in button " << nId;
+        Press(hPage, 1003);
+        ASSERT_TRUE(run.Join());
+    }
+    DeleteObject(hWide);
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs one GUI test program in the test prefix on a private X screen (Xvfb, 640 x 480) inside
 # a Wine virtual desktop, which draws the windows' frames and captions, and takes screenshots
-# when the program asks: it writes <name>.req into the shots folder and waits for <name>.png.
+# when the program asks: it writes <name>.req into the shots folder and waits for <name>.png
+# (and <name>.bmp, which it reads).
 # run_gui.sh PREFIX SHOTS_DIR PROGRAM [ARGS...]
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -25,7 +26,10 @@ watch_shots() {
     for req in "$shots"/*.req; do
       [ -e "$req" ] || continue
       name=${req%.req}
-      if xwd -root -silent | convert xwd:- "$name.part.png"; then
+      # The PNG for people, a 24-bit BMP of the same picture for the test to read its pixels;
+      # the PNG lands last, as the sign that both are there.
+      if xwd -root -silent | convert xwd:- "$name.part.png" &&
+         convert "$name.part.png" -alpha off -type TrueColor "BMP3:$name.bmp"; then
         mv -f "$name.part.png" "$name.png"
       fi
       rm -f "$req"
