@@ -195,6 +195,13 @@ LATE_BOUND("user32.dll", INT_PTR, DialogBoxParamW, 20, (HINSTANCE a, LPCWSTR b, 
 LATE_BOUND("user32.dll", int, MessageBoxW, 16, (HWND a, LPCWSTR b, LPCWSTR c, UINT d), (a, b, c, d),
            NOT_IMPLEMENTED(0))
 LATE_BOUND("user32.dll", BOOL, SetWindowTextW, 8, (HWND a, LPCWSTR b), (a, b), NOT_IMPLEMENTED(FALSE))
+LATE_BOUND("user32.dll", int, GetWindowTextW, 12, (HWND a, LPWSTR b, int c), (a, b, c), {
+    if (b && c > 0)
+        b[0] = L'\0';
+    NOT_IMPLEMENTED(0);
+})
+LATE_BOUND("user32.dll", int, DrawTextW, 20, (HDC a, LPCWSTR b, int c, LPRECT d, UINT e), (a, b, c, d, e),
+           NOT_IMPLEMENTED(0))
 LATE_BOUND("comctl32.dll", BOOL, InitCommonControlsEx, 4, (const INITCOMMONCONTROLSEX* a), (a), {
     InitCommonControls();
     return TRUE;

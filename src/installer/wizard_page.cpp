@@ -77,15 +77,25 @@ void FitButtonsToLabels(HWND hPage)
         HWND hButton = GetDlgItem(hPage, ids[i]);
         rcButtons[i] = ControlRect(hPage, ids[i]);
         nWidths[i] = rcButtons[i].right - rcButtons[i].left;
-        wchar_t wszLabel[TEXT_CHARS] = L"";
-        GetWindowTextW(hButton, wszLabel, TEXT_CHARS);
         HDC hdc = GetDC(hButton);
         if (!hdc)
             continue;
-        HGDIOBJ hOldFont = SelectObject(hdc, reinterpret_cast<HGDIOBJ>(SendMessageW(hButton, WM_GETFONT, 0, 0)));
+        HGDIOBJ hOldFont = SelectObject(hdc, reinterpret_cast<HGDIOBJ>(SendMessageA(hButton, WM_GETFONT, 0, 0)));
         RECT rcText = {};
-        // Measured as the button draws it: one line, "&" marking the underlined letter.
-        if (DrawTextW(hdc, wszLabel, -1, &rcText, DT_CALCRECT | DT_SINGLELINE))
+        // Measured as the button draws it: one line, "&" marking the underlined letter. The
+        // page of the wide mode holds wide labels; the ANSI page (Windows 9x, which has no wide
+        // text calls) 8-bit ones.
+        int nHeight;
+        if (IsWindowUnicode(hButton)) {
+            wchar_t wszLabel[TEXT_CHARS] = L"";
+            GetWindowTextW(hButton, wszLabel, TEXT_CHARS);
+            nHeight = DrawTextW(hdc, wszLabel, -1, &rcText, DT_CALCRECT | DT_SINGLELINE);
+        } else {
+            char szLabel[TEXT_CHARS * 2] = "";
+            GetWindowTextA(hButton, szLabel, sizeof(szLabel));
+            nHeight = DrawTextA(hdc, szLabel, -1, &rcText, DT_CALCRECT | DT_SINGLELINE);
+        }
+        if (nHeight)
             nWidths[i] = std::max<int>(nWidths[i], rcText.right - rcText.left + rcPadding.right);
         SelectObject(hdc, hOldFont);
         ReleaseDC(hButton, hdc);
