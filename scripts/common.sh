@@ -31,25 +31,32 @@ probe_32bit() {
   rm -rf "$dir"
 }
 
-ensure_packages() {
-  probe_32bit
-  local missing=() want=$PACKAGES
-  # The 32-bit Wine comes from the i386 architecture, which apt must know first.
-  if [ "$RUNS_32BIT" = yes ]; then
-    want="$want wine32:i386"
-  fi
-  for p in $want; do
+# Installs the packages named, those missing, with apt-get.
+install_missing() {
+  local missing=()
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "installing: ${missing[*]}"
   local sudo=""
   [ "$(id -u)" -ne 0 ] && sudo=sudo
-  if [ "$RUNS_32BIT" = yes ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  # The 32-bit Wine comes from the i386 architecture, which apt must know first.
+  if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
   fi
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+ensure_packages() {
+  # shellcheck disable=SC2086
+  install_missing $PACKAGES
+  # The probe needs the assembler and linker installed above.
+  probe_32bit
+  if [ "$RUNS_32BIT" = yes ]; then
+    install_missing wine32:i386
+  fi
 }
 
 # Configures TREE with TOOLCHAIN unless it already is; a tree made with another toolchain file,
