@@ -60,11 +60,12 @@ ensure_packages() {
 }
 
 # Configures TREE with TOOLCHAIN unless it already is; a tree made with another toolchain file,
-# or an older version of this one, is made anew.
+# or older versions of the toolchain files, is made anew.
 configure_tree() {
   local tree=$1 toolchain=$2 stamp
   shift 2
-  stamp="$(sha256sum "$toolchain" | cut -d' ' -f1) $*"
+  # Every toolchain file counts: one may include another.
+  stamp="$(cat "$ROOT"/cmake/mingw-*.cmake | sha256sum | cut -d' ' -f1) $(basename "$toolchain") $*"
   if [ -f "$tree/CMakeCache.txt" ] && [ "$(cat "$tree/.toolchain-stamp" 2>/dev/null)" != "$stamp" ]; then
     rm -rf "$tree"
   fi
