@@ -174,10 +174,10 @@ public:
     // rather than copied past the buffer's end.
     DWORD LoadProfileRegValue(const char* pszProfile, int nRegNum, const char* pszValue, BYTE* pBuffer,
                               DWORD cbBuffer, DWORD* pcbOut, DWORD* pdwType);
-    // Name cells hold a whole index entry name (up to 259 characters); at most nCapacity cells and
-    // sizes are filled.
     // Whether the pack holds the value at all, empty or not.
     bool ProfileRegValueExists(const char* pszProfile, int nRegNum, const char* pszValue);
+    // Name cells hold a whole index entry name (up to 259 characters); at most nCapacity cells and
+    // sizes are filled.
     DWORD EnumProfileRegValue(const char* pszProfile, int nRegNum, char (*pNames)[PRINTER_NAME_CHARS],
                               DWORD* pSizes, DWORD nCapacity);
     DWORD GetProfileRegValue(const char* pszProfile, const char* pszValue, BYTE* pBuffer, DWORD cbBuffer,

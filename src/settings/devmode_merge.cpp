@@ -96,7 +96,7 @@ bool LMPROFJXP::MergeDevModeA(DEVMODEA* pCurrent, DEVMODEW* pProfile)
     const BYTE* pFrom = reinterpret_cast<const BYTE*>(pProfile);
     memcpy(pWork + OFFA_DRIVER_EXTRA, pFrom + OFF_DRIVER_EXTRA, 2);
     memcpy(pWork + OFFA_FIELDS, pFrom + OFF_FIELDS, 4);
-    memcpy(pWork + OFFA_ORIENTATION, pFrom + OFF_ORIENTATION, 13 * 2);
+    memcpy(pWork + OFFA_ORIENTATION, pFrom + OFF_ORIENTATION, cbFixed);
     if (pCurrent->dmSize >= OFFA_ICM_METHOD + 16 && pProfile->dmSize >= OFF_ICM_METHOD + 16)
         memcpy(pWork + OFFA_ICM_METHOD, pFrom + OFF_ICM_METHOD, 16);
     MergeBlocks(*this, pWork, pCurrent->dmSize, pCurrent->dmDriverExtra, pProfile);

@@ -134,11 +134,10 @@ bool StoreOfficeProfile(const char* pszPrinter, std::vector<BYTE>* pStored)
 {
     // A session takes the printer's name in the form of its mode: 8-bit text on Windows 9x,
     // wide text on NT.
-    OSVERSIONINFOA vi = {};
-    vi.dwOSVersionInfoSize = sizeof(vi);
-    bool bWin9x = GetVersionExA(&vi) && vi.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
     std::wstring wide(pszPrinter, pszPrinter + strlen(pszPrinter));
-    LMPROFJXP session(nullptr, bWin9x ? static_cast<const void*>(pszPrinter) : static_cast<const void*>(wide.c_str()),
+    LMPROFJXP session(nullptr,
+                      LMPROFJXP::SystemIsAnsi() ? static_cast<const void*>(pszPrinter)
+                                                : static_cast<const void*>(wide.c_str()),
                       nullptr);
     std::vector<BYTE> dm = PrinterDevMode(pszPrinter);
     if (!session.IsComplete() || dm.empty())
