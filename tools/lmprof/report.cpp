@@ -7,22 +7,37 @@
 
 namespace {
 
-std::string Json(const std::string& s)
+// A JSON string: ASCII as it is and every other character escaped, so the output is the same
+// ASCII on every system whatever its console's code page.
+std::string JsonChars(const std::vector<uint32_t>& chars)
 {
     std::string out = "\"";
-    for (unsigned char c : s) {
-        char sz[8];
+    for (uint32_t c : chars) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += char(c);
         } else if (c < 0x20 || c >= 0x7F) {
-            snprintf(sz, sizeof(sz), "\\u%04x", c);
+            char sz[8];
+            snprintf(sz, sizeof(sz), "\\u%04x", unsigned(c));
             out += sz;
         } else {
             out += char(c);
         }
     }
     return out + "\"";
+}
+
+// A path or a text of the tool's own: each byte the character of its number.
+std::string Json(const std::string& s)
+{
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(s.data());
+    return JsonChars(std::vector<uint32_t>(p, p + s.size()));
+}
+
+// A text of the file: its bytes read through the file's code page (text_code_page.h).
+std::string JsonText(const std::string& bytes, uint16_t wCodePage)
+{
+    return JsonChars(BytesToChars(bytes, wCodePage));
 }
 
 std::string JsonBytes(const std::vector<uint8_t>& data)
@@ -70,27 +85,6 @@ void PrintValuesText(FILE* f, const char* pszWhat, const std::vector<JxpValueIte
     for (const JxpValueItem& v : values)
         fprintf(f, "    %s \"%s\" %s, %zu bytes: %s\n", pszWhat, v.name.c_str(), RegTypeName(v.dwType).c_str(),
                 v.data.size(), ValueText(v).c_str());
-}
-
-// A text of the file as JSON: its bytes read through the file's code page (text_code_page.h),
-// ASCII as it is and every other character escaped, so the output is the same ASCII on every
-// system whatever its console's code page.
-std::string JsonText(const std::string& bytes, uint16_t wCodePage)
-{
-    std::string out = "\"";
-    for (uint32_t c : BytesToChars(bytes, wCodePage)) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20 || c >= 0x7F) {
-            char sz[8];
-            snprintf(sz, sizeof(sz), "\\u%04x", unsigned(c));
-            out += sz;
-        } else {
-            out += char(c);
-        }
-    }
-    return out + "\"";
 }
 
 // ", \"KEY_fill\": \"hex\"" for a field with bytes behind its text; nothing for the usual zeros.
