@@ -176,8 +176,7 @@ private:
             return Error("\\u needs four hexadecimal digits");
         uint32_t v = 0;
         for (int k = 0; k < 4; ++k) {
-            char c = m_p[m_i++];
-            int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            int d = HexDigit(uint8_t(m_p[m_i++]));
             if (d < 0)
                 return Error("\\u needs four hexadecimal digits");
             v = v * 16 + uint32_t(d);
@@ -305,6 +304,12 @@ bool JsonInteger(const JsonValue& value, long long llMin, long long llMax, long 
         return false;
     *pOut = v;
     return true;
+}
+
+int HexDigit(uint32_t c)
+{
+    return c >= '0' && c <= '9' ? int(c - '0') : c >= 'a' && c <= 'f' ? int(c - 'a' + 10)
+                                               : c >= 'A' && c <= 'F' ? int(c - 'A' + 10) : -1;
 }
 
 std::string Utf8Of(const std::vector<uint32_t>& chars)

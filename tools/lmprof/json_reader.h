@@ -30,5 +30,8 @@ bool ParseJson(const char* pText, size_t cb, JsonValue* pOut, std::string* pWhy)
 // [llMin, llMax].
 bool JsonInteger(const JsonValue& value, long long llMin, long long llMax, long long* pOut);
 
+// The value of a hexadecimal digit in either case, or -1.
+int HexDigit(uint32_t c);
+
 // The characters in UTF-8, for messages and keys.
 std::string Utf8Of(const std::vector<uint32_t>& chars);

@@ -100,18 +100,12 @@ private:
             return Fail(field, "an odd number of hexadecimal digits");
         pOut->clear();
         for (size_t i = 0; i < value.chars.size(); i += 2) {
-            int hi = Digit(value.chars[i]), lo = Digit(value.chars[i + 1]);
+            int hi = HexDigit(value.chars[i]), lo = HexDigit(value.chars[i + 1]);
             if (hi < 0 || lo < 0)
                 return Fail(field, "\"" + Utf8Of({value.chars[hi < 0 ? i : i + 1]}) + "\" is not a hexadecimal digit");
             pOut->push_back(uint8_t(hi * 16 + lo));
         }
         return true;
-    }
-
-    static int Digit(uint32_t c)
-    {
-        return c >= '0' && c <= '9' ? int(c - '0') : c >= 'a' && c <= 'f' ? int(c - 'a' + 10)
-                                                     : c >= 'A' && c <= 'F' ? int(c - 'A' + 10) : -1;
     }
 
     // A text field of nField bytes: key and key + "_fill".
