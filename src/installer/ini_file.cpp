@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "codec/languages.h"
 #include "core/cells.h"
 #include "core/holders.h"
 #include "core/trace.h"
@@ -428,13 +429,5 @@ UINT INIFILE::CodePageOfLanguage(DWORD dwLanguage) const
 {
     if (dwLanguage == 0)
         dwLanguage = m_dwLanguage;
-    switch (dwLanguage & 0xFF) {
-    case 8: return 1253;
-    case 17: return 932;
-    case 18: return 949;
-    case 25: return 1251;
-    case 192: return 936;
-    case 193: return 950;
-    default: return 1252;
-    }
+    return LanguageCodePage(dwLanguage, LANG_READER_INI, LANG_WESTERN_CODE_PAGE);
 }

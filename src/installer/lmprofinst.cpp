@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <new>
 
+#include "codec/languages.h"
 #include "core/cells.h"
 #include "core/trace.h"
 #include "installer/ini_file.h"
@@ -24,32 +25,7 @@ const wchar_t SECTION[] = L"LmProfInst";
 
 int LMPROFINST::LanguageTable(DWORD dwLanguage)
 {
-    if (dwLanguage == 0x0816)
-        return 130;
-    switch (dwLanguage & 0xFF) {
-    case 0xC1: return 110;
-    case 0x0C: return 111;
-    case 0x07: return 112;
-    case 0x10: return 113;
-    case 0x11: return 114;
-    case 0x12: return 115;
-    case 0x16: return 116;
-    case 0xC0: return 117;
-    case 0x0A: return 118;
-    case 0x19: return 120;
-    case 0x05: return 121;
-    case 0x15: return 122;
-    case 0x13: return 123;
-    case 0x06: return 124;
-    case 0x0B: return 125;
-    case 0x08: return 126;
-    case 0x0E: return 127;
-    case 0x27: return 128;
-    case 0x14: return 129;
-    case 0x1D: return 131;
-    case 0x1F: return 132;
-    default: return 119;
-    }
+    return StringTableOfLanguage(dwLanguage);
 }
 
 DWORD LMPROFINST::Language() const

@@ -13,22 +13,11 @@
 
 #include "core/trace.h"
 #include "installer/lmprofinst.h"
+#include "resources/resource_ids.h"
 #include "ui/conversions.h"
 #include "ui/lmstbox.h"
 
 namespace {
-
-constexpr int IDD_PROFILE_PAGE = 107;
-constexpr int IDB_CHECK_EMPTY = 108;
-constexpr int IDB_CHECK_TICKED = 109;
-constexpr int IDC_LIST = 1000;
-constexpr int IDC_BACK = 1002;
-constexpr int IDC_NEXT = 1003;
-constexpr int IDC_CANCEL = 1004;
-constexpr int IDC_LOGO = 1005;
-constexpr int IDC_HEADER_LINE = 1007;
-constexpr int IDC_TITLE = 1013;
-constexpr int IDC_SUBTITLE = 1014;
 
 constexpr int TXT_BACK = 1007;
 constexpr int TXT_NEXT = 1008;
@@ -68,7 +57,7 @@ RECT ControlRect(HWND hPage, int nId)
 // and grows only when the row no longer fits right of the list's left edge.
 void FitButtonsToLabels(HWND hPage)
 {
-    const int ids[] = {IDC_BACK, IDC_NEXT, IDC_CANCEL};
+    const int ids[] = {IDC_PAGE_BACK, IDC_PAGE_NEXT, IDC_PAGE_CANCEL};
     RECT rcPadding = {0, 0, BUTTON_PADDING, 0};
     MapDialogRect(hPage, &rcPadding);
     RECT rcButtons[3];
@@ -105,7 +94,7 @@ void FitButtonsToLabels(HWND hPage)
     int nMargin = rcClient.right - rcButtons[2].right;
     int nGaps[2] = {rcButtons[1].left - rcButtons[0].right, rcButtons[2].left - rcButtons[1].right};
     int nRow = nWidths[0] + nGaps[0] + nWidths[1] + nGaps[1] + nWidths[2];
-    int nGrow = ControlRect(hPage, IDC_LIST).left + nRow + nMargin - rcClient.right;
+    int nGrow = ControlRect(hPage, IDC_PAGE_LIST).left + nRow + nMargin - rcClient.right;
     if (nGrow > 0) {
         RECT rcPage;
         GetWindowRect(hPage, &rcPage);
@@ -167,7 +156,7 @@ INT_PTR CALLBACK ProfInstDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lPa
         pPackage->OnCommand(hDlg, LOWORD(wParam));
         return TRUE;
     case WM_CLOSE:
-        pPackage->OnCommand(hDlg, IDC_CANCEL);
+        pPackage->OnCommand(hDlg, IDC_PAGE_CANCEL);
         return TRUE;
     case WM_NOTIFY:
         return pPackage->OnNotify(hDlg, reinterpret_cast<const NMHDR*>(lParam));
@@ -225,7 +214,7 @@ BOOL LMPROFINST::OnInit(HWND hPage)
                  LONG(setupdata::U32(m_pSetup, setupdata::OFF_TOP)), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW);
 
-    m_hList = GetDlgItem(hPage, IDC_LIST);
+    m_hList = GetDlgItem(hPage, IDC_PAGE_LIST);
     SendMessageA(m_hList, WM_SETFONT, reinterpret_cast<WPARAM>(m_hBodyFont), FALSE);
     SendMessageA(m_hList, LVM_SETITEMCOUNT, 10, 0);
     const struct { int nText; int cx; } columns[] = {{TXT_COLUMN_PROFILES, 132}, {TXT_COLUMN_DESCRIPTION, 329}};
@@ -240,7 +229,7 @@ BOOL LMPROFINST::OnInit(HWND hPage)
     }
 
     const struct { int nId; int nText; } buttons[] = {
-        {IDC_BACK, TXT_BACK}, {IDC_NEXT, TXT_NEXT}, {IDC_CANCEL, TXT_CANCEL}};
+        {IDC_PAGE_BACK, TXT_BACK}, {IDC_PAGE_NEXT, TXT_NEXT}, {IDC_PAGE_CANCEL, TXT_CANCEL}};
     for (const auto& button : buttons) {
         HWND hButton = GetDlgItem(hPage, button.nId);
         SendMessageA(hButton, WM_SETFONT, reinterpret_cast<WPARAM>(m_hBodyFont), FALSE);
@@ -265,7 +254,7 @@ BOOL LMPROFINST::OnInit(HWND hPage)
         sub.pszText = m_pEntries[i].szDescription;
         SendMessageA(m_hList, LVM_SETITEMTEXTA, nRow, reinterpret_cast<LPARAM>(&sub));
     }
-    SetFocus(GetDlgItem(hPage, IDC_NEXT));
+    SetFocus(GetDlgItem(hPage, IDC_PAGE_NEXT));
     return FALSE;
 }
 
@@ -294,13 +283,13 @@ void LMPROFINST::ClearListSelection()
 BOOL LMPROFINST::OnCommand(HWND hPage, int nId)
 {
     switch (nId) {
-    case IDC_BACK:
+    case IDC_PAGE_BACK:
         EndDialog(hPage, -1);
         break;
-    case IDC_NEXT:
+    case IDC_PAGE_NEXT:
         EndDialog(hPage, 1);
         break;
-    case IDC_CANCEL: {
+    case IDC_PAGE_CANCEL: {
         char szTitle[TEXT_CHARS] = "";
         if (m_pSetup)
             setupdata::CopyText(m_pSetup, setupdata::OFF_TITLE, szTitle, sizeof(szTitle));
@@ -328,7 +317,7 @@ BOOL LMPROFINST::OnCommand(HWND hPage, int nId)
 
 BOOL LMPROFINST::OnNotify(HWND hPage, const NMHDR* pHdr)
 {
-    if (!pHdr || pHdr->idFrom != IDC_LIST || pHdr->hwndFrom != m_hList)
+    if (!pHdr || pHdr->idFrom != IDC_PAGE_LIST || pHdr->hwndFrom != m_hList)
         return TRUE;
     switch (pHdr->code) {
     case LVN_KEYDOWN: {
@@ -384,7 +373,7 @@ BOOL LMPROFINST::OnMeasureItem(HWND hPage, MEASUREITEMSTRUCT* pMeasure)
 
 BOOL LMPROFINST::OnDrawItem(HWND hPage, const DRAWITEMSTRUCT* pDraw)
 {
-    if (!pDraw || pDraw->CtlID != IDC_LIST || pDraw->itemID == UINT(-1))
+    if (!pDraw || pDraw->CtlID != IDC_PAGE_LIST || pDraw->itemID == UINT(-1))
         return FALSE;
     if (pDraw->itemAction != ODA_DRAWENTIRE && pDraw->itemAction != ODA_SELECT && pDraw->itemAction != ODA_FOCUS)
         return TRUE;
@@ -463,18 +452,18 @@ BOOL LMPROFINST::OnPaint(HWND hPage)
 
     RECT rcPage;
     GetWindowRect(hPage, &rcPage);
-    RECT rcLine = ControlRect(hPage, IDC_HEADER_LINE);
+    RECT rcLine = ControlRect(hPage, IDC_PAGE_HEADER_LINE);
     SelectObject(hdc, GetStockObject(WHITE_PEN));
     SelectObject(hdc, GetStockObject(WHITE_BRUSH));
     Rectangle(hdc, 0, 0, rcPage.right - rcPage.left, rcLine.top + 2);
 
     SetBkMode(hdc, TRANSPARENT);
     char szText[TEXT_CHARS];
-    RECT rcTitle = ControlRect(hPage, IDC_TITLE);
+    RECT rcTitle = ControlRect(hPage, IDC_PAGE_TITLE);
     if (m_hTitleFont)
         SelectObject(hdc, m_hTitleFont);
     DrawTextA(hdc, m_pLang->GetLangStringA(TXT_TITLE, szText, TEXT_CHARS), -1, &rcTitle, DT_NOCLIP);
-    RECT rcSubtitle = ControlRect(hPage, IDC_SUBTITLE);
+    RECT rcSubtitle = ControlRect(hPage, IDC_PAGE_SUBTITLE);
     if (m_hBodyFont)
         SelectObject(hdc, m_hBodyFont);
     DrawTextA(hdc, m_pLang->GetLangStringA(TXT_SUBTITLE, szText, TEXT_CHARS), -1, &rcSubtitle,
@@ -483,7 +472,7 @@ BOOL LMPROFINST::OnPaint(HWND hPage)
     HBITMAP hLogo = m_pSetup ? setupdata::Handle<HBITMAP>(m_pSetup, setupdata::OFF_LOGO) : nullptr;
     BITMAP bm;
     if (hLogo && GetObjectA(hLogo, sizeof(bm), &bm)) {
-        RECT rcLogo = ControlRect(hPage, IDC_LOGO);
+        RECT rcLogo = ControlRect(hPage, IDC_PAGE_LOGO);
         HDC hdcMem = CreateCompatibleDC(hdc);
         HGDIOBJ hOldBitmap = SelectObject(hdcMem, hLogo);
         // A logo with a colour table draws in its own colours on a palette display. The
