@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/holders.h"
 #include "core/trace.h"
 #include "installer/lmprofinst.h"
 #include "resources/resource_ids.h"
@@ -66,10 +67,11 @@ void FitButtonsToLabels(HWND hPage)
         HWND hButton = GetDlgItem(hPage, ids[i]);
         rcButtons[i] = ControlRect(hPage, ids[i]);
         nWidths[i] = rcButtons[i].right - rcButtons[i].left;
-        HDC hdc = GetDC(hButton);
-        if (!hdc)
+        AutoWindowDC dc(hButton);
+        if (!dc)
             continue;
-        HGDIOBJ hOldFont = SelectObject(hdc, reinterpret_cast<HGDIOBJ>(SendMessageA(hButton, WM_GETFONT, 0, 0)));
+        HDC hdc = dc.Get();
+        AutoSelect font(hdc, reinterpret_cast<HGDIOBJ>(SendMessageA(hButton, WM_GETFONT, 0, 0)));
         RECT rcText = {};
         // Measured as the button draws it: one line, "&" marking the underlined letter. The
         // page of the wide mode holds wide labels; the ANSI page (Windows 9x, which has no wide
@@ -86,8 +88,6 @@ void FitButtonsToLabels(HWND hPage)
         }
         if (nHeight)
             nWidths[i] = std::max<int>(nWidths[i], rcText.right - rcText.left + rcPadding.right);
-        SelectObject(hdc, hOldFont);
-        ReleaseDC(hButton, hdc);
     }
     RECT rcClient;
     GetClientRect(hPage, &rcClient);
@@ -117,6 +117,40 @@ void FitButtonsToLabels(HWND hPage)
                      rcButtons[i].bottom - rcButtons[i].top, SWP_NOZORDER | SWP_NOACTIVATE);
         nRight -= nWidths[i] + (i ? nGaps[i - 1] : 0);
     }
+}
+
+// The palette of a logo with a colour table (selected into hdcLogo), so that it draws in its
+// own colours on a palette display; none for a logo without one. The palette holds as many
+// entries as the table has, never a fixed 256 read past it.
+HPALETTE CreateLogoPalette(HDC hdcLogo, const BITMAP& bm)
+{
+    RGBQUAD colours[256];
+    UINT nColours = bm.bmBitsPixel <= 8 ? GetDIBColorTable(hdcLogo, 0, 256, colours) : 0;
+    if (!nColours)
+        return nullptr;
+    std::vector<BYTE> buf(sizeof(LOGPALETTE) + nColours * sizeof(PALETTEENTRY));
+    LOGPALETTE* pPal = reinterpret_cast<LOGPALETTE*>(buf.data());
+    pPal->palVersion = 0x300;
+    pPal->palNumEntries = WORD(nColours);
+    for (UINT i = 0; i < nColours; ++i)
+        pPal->palPalEntry[i] = {colours[i].rgbRed, colours[i].rgbGreen, colours[i].rgbBlue, 0};
+    return CreatePalette(pPal);
+}
+
+// Draws the installer's logo (which stays the installer's: never deleted here) at the right
+// edge of its place in the header.
+void DrawLogo(HWND hPage, HDC hdc, HBITMAP hLogo, const BITMAP& bm)
+{
+    RECT rcLogo = ControlRect(hPage, IDC_PAGE_LOGO);
+    AutoMemoryDC memory(hdc);
+    if (!memory)
+        return;
+    AutoSelect selected(memory.Get(), hLogo);
+    AutoGdiObject<HPALETTE> palette(CreateLogoPalette(memory.Get(), bm));
+    AutoSelectPalette selectedPalette(hdc, palette.Get());
+    if (selectedPalette)
+        RealizePalette(hdc);
+    BitBlt(hdc, rcLogo.right - 3 - bm.bmWidth, rcLogo.top, bm.bmWidth, bm.bmHeight, memory.Get(), 0, 0, SRCCOPY);
 }
 
 // Whether a key moves the list's focus (nFocus, -1 for none) to another of its nRows rows: a
@@ -391,10 +425,10 @@ BOOL LMPROFINST::OnDrawItem(HWND hPage, const DRAWITEMSTRUCT* pDraw)
     // texts in white boxes on a blue bar).
     COLORREF crWindow = GetSysColor(COLOR_WINDOW);
     COLORREF crHanded = SetBkColor(hdc, crWindow);
-    HPEN hPen = CreatePen(PS_SOLID, 1, crWindow);
-    HBRUSH hBrush = CreateSolidBrush(crWindow);
-    HGDIOBJ hOldPen = SelectObject(hdc, hPen);
-    HGDIOBJ hOldBrush = SelectObject(hdc, hBrush);
+    AutoGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, crWindow));
+    AutoGdiObject<HBRUSH> brush(CreateSolidBrush(crWindow));
+    AutoSelect selectedPen(hdc, pen.Get());
+    AutoSelect selectedBrush(hdc, brush.Get());
 
     // The list hands the row over with a small margin, so the first column's right edge is
     // taken from the second column's cell rather than added to the row's left edge.
@@ -406,15 +440,14 @@ BOOL LMPROFINST::OnDrawItem(HWND hPage, const DRAWITEMSTRUCT* pDraw)
                           : rcRow.left + int(SendMessageA(m_hList, LVM_GETCOLUMNWIDTH, 0, 0));
     Rectangle(hdc, rcRow.left, rcRow.top, nFirstRight, rcRow.bottom);
 
-    HBITMAP hCheck = LoadBitmapA(m_hModule, MAKEINTRESOURCEA((pEntry->dwSelected & 1) ? IDB_CHECK_TICKED
-                                                                                       : IDB_CHECK_EMPTY));
-    if (hCheck) {
-        HDC hdcMem = CreateCompatibleDC(hdc);
-        HGDIOBJ hOldBitmap = SelectObject(hdcMem, hCheck);
-        BitBlt(hdc, rcRow.left, rcRow.top, CHECK_SIZE, CHECK_SIZE, hdcMem, 0, 0, SRCCOPY);
-        SelectObject(hdcMem, hOldBitmap);
-        DeleteDC(hdcMem);
-        DeleteObject(hCheck);
+    {
+        AutoGdiObject<HBITMAP> check(LoadBitmapA(
+            m_hModule, MAKEINTRESOURCEA((pEntry->dwSelected & 1) ? IDB_CHECK_TICKED : IDB_CHECK_EMPTY)));
+        AutoMemoryDC memory(hdc);
+        if (check && memory) {
+            AutoSelect selected(memory.Get(), check.Get());
+            BitBlt(hdc, rcRow.left, rcRow.top, CHECK_SIZE, CHECK_SIZE, memory.Get(), 0, 0, SRCCOPY);
+        }
     }
 
     char szText[TEXT_CHARS] = "";
@@ -435,20 +468,17 @@ BOOL LMPROFINST::OnDrawItem(HWND hPage, const DRAWITEMSTRUCT* pDraw)
 
     SetTextColor(hdc, crOldText);
     SetBkColor(hdc, crHanded);
-    SelectObject(hdc, hOldPen);
-    SelectObject(hdc, hOldBrush);
-    DeleteObject(hPen);
-    DeleteObject(hBrush);
     return TRUE;
 }
 
 BOOL LMPROFINST::OnPaint(HWND hPage)
 {
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(hPage, &ps);
-    if (!hdc)
+    AutoPaint paint(hPage);
+    if (!paint)
         return TRUE;
-    int nSaved = SaveDC(hdc);
+    HDC hdc = paint.Get();
+    // Whatever the header selects (stock pen and brush, fonts) goes back when the paint ends.
+    AutoSavedDC saved(hdc);
 
     RECT rcPage;
     GetWindowRect(hPage, &rcPage);
@@ -471,39 +501,8 @@ BOOL LMPROFINST::OnPaint(HWND hPage)
 
     HBITMAP hLogo = m_pSetup ? setupdata::Handle<HBITMAP>(m_pSetup, setupdata::OFF_LOGO) : nullptr;
     BITMAP bm;
-    if (hLogo && GetObjectA(hLogo, sizeof(bm), &bm)) {
-        RECT rcLogo = ControlRect(hPage, IDC_PAGE_LOGO);
-        HDC hdcMem = CreateCompatibleDC(hdc);
-        HGDIOBJ hOldBitmap = SelectObject(hdcMem, hLogo);
-        // A logo with a colour table draws in its own colours on a palette display. The
-        // palette holds as many entries as the table has, never a fixed 256 read past it.
-        HPALETTE hPalette = nullptr;
-        RGBQUAD colours[256];
-        UINT nColours = bm.bmBitsPixel <= 8 ? GetDIBColorTable(hdcMem, 0, 256, colours) : 0;
-        if (nColours) {
-            std::vector<BYTE> buf(sizeof(LOGPALETTE) + nColours * sizeof(PALETTEENTRY));
-            LOGPALETTE* pPal = reinterpret_cast<LOGPALETTE*>(buf.data());
-            pPal->palVersion = 0x300;
-            pPal->palNumEntries = WORD(nColours);
-            for (UINT i = 0; i < nColours; ++i)
-                pPal->palPalEntry[i] = {colours[i].rgbRed, colours[i].rgbGreen, colours[i].rgbBlue, 0};
-            hPalette = CreatePalette(pPal);
-            if (hPalette) {
-                SelectPalette(hdc, hPalette, FALSE);
-                RealizePalette(hdc);
-            }
-        }
-        BitBlt(hdc, rcLogo.right - 3 - bm.bmWidth, rcLogo.top, bm.bmWidth, bm.bmHeight, hdcMem, 0, 0, SRCCOPY);
-        SelectObject(hdcMem, hOldBitmap);
-        DeleteDC(hdcMem);
-        if (hPalette) {
-            SelectPalette(hdc, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), FALSE);
-            DeleteObject(hPalette);
-        }
-    }
-
-    RestoreDC(hdc, nSaved);
-    EndPaint(hPage, &ps);
+    if (hLogo && GetObjectA(hLogo, sizeof(bm), &bm))
+        DrawLogo(hPage, hdc, hLogo, bm);
     return TRUE;
 }
 
