@@ -30,10 +30,10 @@ int LMPROFINST::LanguageTable(DWORD dwLanguage)
 
 DWORD LMPROFINST::Language() const
 {
-    return m_pSetup ? setupdata::U32(m_pSetup, setupdata::OFF_LANGUAGE) : 0;
+    return m_setup ? m_setup.U32(setupdata::OFF_LANGUAGE) : 0;
 }
 
-LMPROFINST::LMPROFINST(HWND hParent, HINSTANCE hModule, SETUPDATA* pSetup)
+LMPROFINST::LMPROFINST(HWND hParent, HINSTANCE hModule, SETUPDATA* pSetup, size_t cbSetup)
     : m_hParent(hParent),
       m_hPage(nullptr),
       m_hModule(hModule),
@@ -41,7 +41,7 @@ LMPROFINST::LMPROFINST(HWND hParent, HINSTANCE hModule, SETUPDATA* pSetup)
       m_bAnsi(false),
       m_hList(nullptr),
       m_nEntries(0),
-      m_pSetup(pSetup),
+      m_setup(pSetup, cbSetup),
       m_hBodyFont(nullptr),
       m_hTitleFont(nullptr),
       m_uCodePage(CP_ACP),
@@ -72,7 +72,7 @@ LMPROFINST::~LMPROFINST()
 void LMPROFINST::InitMembers()
 {
     TraceLog("InitMembers\n");
-    if (!m_pSetup) {
+    if (!m_setup) {
         // No installer block: the system's own version and code page, no printer, no source
         // folder and so no offered profiles.
         SYSENV env;
@@ -82,21 +82,21 @@ void LMPROFINST::InitMembers()
         m_pLang->ChooseCodePage();
         return;
     }
-    m_dwOsKind = setupdata::U32(m_pSetup, setupdata::OFF_OS_KIND);
+    m_dwOsKind = m_setup.U32(setupdata::OFF_OS_KIND);
     m_bAnsi = m_dwOsKind <= setupdata::LAST_ANSI_OS_KIND;
-    m_uCodePage = setupdata::U32(m_pSetup, setupdata::OFF_CODE_PAGE);
-    if (!setupdata::CopyText(m_pSetup, setupdata::OFF_PRINTER_NAME, m_szPrinterName, sizeof(m_szPrinterName)))
+    m_uCodePage = m_setup.U32(setupdata::OFF_CODE_PAGE);
+    if (!m_setup.CopyText(setupdata::OFF_PRINTER_NAME, m_szPrinterName, sizeof(m_szPrinterName)))
         TraceLog("InitMembers - printer name unterminated\n");
-    if (!setupdata::CopyText(m_pSetup, setupdata::OFF_PRINTER_MODEL, m_szPrinterModel, sizeof(m_szPrinterModel)))
+    if (!m_setup.CopyText(setupdata::OFF_PRINTER_MODEL, m_szPrinterModel, sizeof(m_szPrinterModel)))
         TraceLog("InitMembers - printer model unterminated\n");
-    m_hTitleFont = setupdata::Handle<HFONT>(m_pSetup, setupdata::OFF_TITLE_FONT);
-    m_hBodyFont = setupdata::Handle<HFONT>(m_pSetup, setupdata::OFF_BODY_FONT);
+    m_hTitleFont = m_setup.Handle<HFONT>(setupdata::OFF_TITLE_FONT);
+    m_hBodyFont = m_setup.Handle<HFONT>(setupdata::OFF_BODY_FONT);
 
     bool bFolder;
     if (m_bAnsi) {
-        bFolder = setupdata::CopyText(m_pSetup, setupdata::OFF_SOURCE_FOLDER, m_szSourceFolder, sizeof(m_szSourceFolder));
+        bFolder = m_setup.CopyText(setupdata::OFF_SOURCE_FOLDER, m_szSourceFolder, sizeof(m_szSourceFolder));
     } else {
-        bFolder = setupdata::CopyWideText(m_pSetup, setupdata::OFF_SOURCE_FOLDER, m_wszSourceFolder, MAX_PATH);
+        bFolder = m_setup.CopyWideText(setupdata::OFF_SOURCE_FOLDER, m_wszSourceFolder, MAX_PATH);
         // Wide mode builds every path from the UTF-16 form. A folder whose 8-bit form is
         // longer (two bytes an ideograph) keeps no 8-bit form, and is read all the same.
         if (bFolder && !ConvertWideToAnsiCell(m_szSourceFolder, MAX_PATH, m_wszSourceFolder, m_uCodePage))

@@ -209,11 +209,11 @@ INT_PTR CALLBACK ProfInstDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lPa
     }
 }
 
-int LMPROFINST::RunWizardPage(SETUPDATA* pSetup)
+int LMPROFINST::RunWizardPage(SETUPDATA* pSetup, size_t cbSetup)
 {
-    m_pSetup = pSetup;
-    if (m_nEntries <= 0 || !pSetup)
-        return pSetup ? LONG(setupdata::U32(pSetup, setupdata::OFF_NO_SLOT_RESULT)) : 0;
+    m_setup = setupdata::Block(pSetup, cbSetup);
+    if (m_nEntries <= 0 || !m_setup)
+        return m_setup ? m_setup.I32(setupdata::OFF_NO_SLOT_RESULT) : 0;
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
     INT_PTR nResult;
@@ -236,7 +236,7 @@ BOOL LMPROFINST::OnInit(HWND hPage)
     wchar_t wszText[TEXT_CHARS];
 
     char szTitle[TEXT_CHARS] = "";
-    setupdata::CopyText(m_pSetup, setupdata::OFF_TITLE, szTitle, sizeof(szTitle));
+    m_setup.CopyText(setupdata::OFF_TITLE, szTitle, sizeof(szTitle));
     if (m_bAnsi) {
         SetWindowTextA(hPage, szTitle);
     } else if (ConvertAnsiToWideCell(wszText, TEXT_CHARS, szTitle, m_uCodePage)) {
@@ -244,8 +244,7 @@ BOOL LMPROFINST::OnInit(HWND hPage)
     }
 
     m_hPage = hPage;
-    SetWindowPos(hPage, nullptr, LONG(setupdata::U32(m_pSetup, setupdata::OFF_LEFT)),
-                 LONG(setupdata::U32(m_pSetup, setupdata::OFF_TOP)), 0, 0,
+    SetWindowPos(hPage, nullptr, m_setup.I32(setupdata::OFF_LEFT), m_setup.I32(setupdata::OFF_TOP), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW);
 
     m_hList = GetDlgItem(hPage, IDC_PAGE_LIST);
@@ -325,8 +324,8 @@ BOOL LMPROFINST::OnCommand(HWND hPage, int nId)
         break;
     case IDC_PAGE_CANCEL: {
         char szTitle[TEXT_CHARS] = "";
-        if (m_pSetup)
-            setupdata::CopyText(m_pSetup, setupdata::OFF_TITLE, szTitle, sizeof(szTitle));
+        if (m_setup)
+            m_setup.CopyText(setupdata::OFF_TITLE, szTitle, sizeof(szTitle));
         int nAnswer;
         if (m_bAnsi) {
             char szText[TEXT_CHARS];
@@ -499,7 +498,7 @@ BOOL LMPROFINST::OnPaint(HWND hPage)
     DrawTextA(hdc, m_pLang->GetLangStringA(TXT_SUBTITLE, szText, TEXT_CHARS), -1, &rcSubtitle,
               DT_WORDBREAK | DT_NOCLIP);
 
-    HBITMAP hLogo = m_pSetup ? setupdata::Handle<HBITMAP>(m_pSetup, setupdata::OFF_LOGO) : nullptr;
+    HBITMAP hLogo = m_setup ? m_setup.Handle<HBITMAP>(setupdata::OFF_LOGO) : nullptr;
     BITMAP bm;
     if (hLogo && GetObjectA(hLogo, sizeof(bm), &bm))
         DrawLogo(hPage, hdc, hLogo, bm);
@@ -509,9 +508,9 @@ BOOL LMPROFINST::OnPaint(HWND hPage)
 BOOL LMPROFINST::OnMove(HWND hPage)
 {
     RECT rc;
-    if (m_pSetup && GetWindowRect(hPage, &rc)) {
-        setupdata::PutI32(m_pSetup, setupdata::OFF_LEFT, rc.left);
-        setupdata::PutI32(m_pSetup, setupdata::OFF_TOP, rc.top);
+    if (m_setup && GetWindowRect(hPage, &rc)) {
+        m_setup.PutI32(setupdata::OFF_LEFT, rc.left);
+        m_setup.PutI32(setupdata::OFF_TOP, rc.top);
     }
     return TRUE;
 }
@@ -524,11 +523,11 @@ BOOL LMPROFINST::OnDestroy(HWND hPage)
     return TRUE;
 }
 
-int LMPROFINST::InstallProfiles(SETUPDATA* pSetup)
+int LMPROFINST::InstallProfiles(SETUPDATA* pSetup, size_t cbSetup)
 {
     if (pSetup) {
-        m_pSetup = pSetup;
-        m_hBodyFont = setupdata::Handle<HFONT>(pSetup, setupdata::OFF_BODY_FONT);
+        m_setup = setupdata::Block(pSetup, cbSetup);
+        m_hBodyFont = m_setup.Handle<HFONT>(setupdata::OFF_BODY_FONT);
     }
     char szProcessing[TEXT_CHARS] = "";
     char szCommon[TEXT_CHARS] = "";
