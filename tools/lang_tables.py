@@ -1753,13 +1753,14 @@ def table_text(name, tag, comment, texts, english):
     return "".join(line + "\r\n" for line in lines)
 
 
-def resource_numbers(header):
-    """The IDR_LANG_ numbers of src/resources/resource_ids.h, by table file name."""
+def header_numbers(header, prefix):
+    """The numbers of src/resources/resource_ids.h whose names begin with prefix, by the rest
+    of the name."""
     numbers = {}
     for line in header.read_text(encoding="ascii").splitlines():
-        match = re.fullmatch(r"#define IDR_LANG_(\w+) (\d+)", line.strip())
+        match = re.fullmatch(r"#define " + prefix + r"(\w+) (\d+)", line.strip())
         if match:
-            numbers[match.group(1).lower()] = int(match.group(2))
+            numbers[match.group(1)] = int(match.group(2))
     return numbers
 
 
@@ -1768,7 +1769,11 @@ def main():
     resources = root / "src" / "resources"
     out = resources / "lang"
     out.mkdir(parents=True, exist_ok=True)
-    numbers = resource_numbers(resources / "resource_ids.h")
+    header = resources / "resource_ids.h"
+    numbers = {name.lower(): n for name, n in header_numbers(header, "IDR_LANG_").items()}
+    # The texts the code shows are among those every table holds.
+    shown = header_numbers(header, "IDS_")
+    assert shown and all(n in IDS for n in shown.values()), sorted(set(shown.values()) - set(IDS))
     names = [t[0] for t in TABLES]
     # Every table has its number and every number its table, each number once.
     assert sorted(numbers) == sorted(names), sorted(set(numbers) ^ set(names))

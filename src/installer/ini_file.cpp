@@ -315,7 +315,9 @@ bool INIFILE::ExpandLine(void* pContext, T* pLine, size_t cchLine)
         ++n;
     if (!pLine[n])
         return true;
-    UINT uValuePage = pThis->CodePageOfLanguage(0);
+    // An 8-bit document holds its patterns in the probe's page and its values in the page of
+    // its own language; a UTF-16 one takes both as they are.
+    [[maybe_unused]] UINT uValuePage = sizeof(T) == 1 ? pThis->CodePageOfLanguage(0) : 0;
     for (int i = 0; i < pThis->m_nVarCount; ++i) {
         const StringVar& var = pThis->m_pVars[i];
         wchar_t wszPattern[INI_VAR_NAME_CHARS + 2];
@@ -328,8 +330,6 @@ bool INIFILE::ExpandLine(void* pContext, T* pLine, size_t cchLine)
         char szPattern[3 * (INI_VAR_NAME_CHARS + 2)];
         char szValue[3 * INI_VAR_VALUE_CHARS];
         if constexpr (sizeof(T) == 1) {
-            // An 8-bit document holds its patterns in the probe's page and its values in the
-            // page of its own language.
             if (!pThis->m_Env.WideToAnsi(szPattern, wszPattern) ||
                 !pThis->m_Env.WideToAnsi(szValue, var.wszValue, uValuePage))
                 continue;

@@ -20,17 +20,6 @@
 
 namespace {
 
-constexpr int TXT_BACK = 1007;
-constexpr int TXT_NEXT = 1008;
-constexpr int TXT_CANCEL = 1009;
-constexpr int TXT_CONFIRM_CANCEL = 1015;
-constexpr int TXT_PROCESSING = 1051;
-constexpr int TXT_COMMON_PROFILES = 1062;
-constexpr int TXT_TITLE = 3011;
-constexpr int TXT_SUBTITLE = 3012;
-constexpr int TXT_COLUMN_PROFILES = 3013;
-constexpr int TXT_COLUMN_DESCRIPTION = 3014;
-
 constexpr int TEXT_CHARS = 260;
 constexpr int BUTTON_PADDING = 12;   // dialog units a button's face needs beside its label
 constexpr int CHECK_SIZE = 16;
@@ -250,7 +239,7 @@ BOOL LMPROFINST::OnInit(HWND hPage)
     m_hList = GetDlgItem(hPage, IDC_PAGE_LIST);
     SendMessageA(m_hList, WM_SETFONT, reinterpret_cast<WPARAM>(m_hBodyFont), FALSE);
     SendMessageA(m_hList, LVM_SETITEMCOUNT, 10, 0);
-    const struct { int nText; int cx; } columns[] = {{TXT_COLUMN_PROFILES, 132}, {TXT_COLUMN_DESCRIPTION, 329}};
+    const struct { int nText; int cx; } columns[] = {{IDS_COLUMN_PROFILES, 132}, {IDS_COLUMN_DESCRIPTION, 329}};
     for (int i = 0; i < 2; ++i) {
         LVCOLUMNA col = {};
         col.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -262,7 +251,7 @@ BOOL LMPROFINST::OnInit(HWND hPage)
     }
 
     const struct { int nId; int nText; } buttons[] = {
-        {IDC_PAGE_BACK, TXT_BACK}, {IDC_PAGE_NEXT, TXT_NEXT}, {IDC_PAGE_CANCEL, TXT_CANCEL}};
+        {IDC_PAGE_BACK, IDS_BACK}, {IDC_PAGE_NEXT, IDS_NEXT}, {IDC_PAGE_CANCEL, IDS_CANCEL}};
     for (const auto& button : buttons) {
         HWND hButton = GetDlgItem(hPage, button.nId);
         SendMessageA(hButton, WM_SETFONT, reinterpret_cast<WPARAM>(m_hBodyFont), FALSE);
@@ -329,12 +318,12 @@ BOOL LMPROFINST::OnCommand(HWND hPage, int nId)
         int nAnswer;
         if (m_bAnsi) {
             char szText[TEXT_CHARS];
-            nAnswer = MessageBoxA(hPage, m_pLang->GetLangStringA(TXT_CONFIRM_CANCEL, szText, TEXT_CHARS), szTitle,
+            nAnswer = MessageBoxA(hPage, m_pLang->GetLangStringA(IDS_CONFIRM_CANCEL, szText, TEXT_CHARS), szTitle,
                                   MB_OKCANCEL | MB_ICONQUESTION);
         } else {
             wchar_t wszText[TEXT_CHARS] = L"";
             wchar_t wszTitle[TEXT_CHARS] = L"";
-            m_pLang->GetLangStringW(TXT_CONFIRM_CANCEL, wszText, TEXT_CHARS);
+            m_pLang->GetLangStringW(IDS_CONFIRM_CANCEL, wszText, TEXT_CHARS);
             ConvertAnsiToWideCell(wszTitle, TEXT_CHARS, szTitle, m_uCodePage);
             nAnswer = MessageBoxW(hPage, wszText, wszTitle, MB_OKCANCEL | MB_ICONQUESTION);
         }
@@ -491,11 +480,11 @@ BOOL LMPROFINST::OnPaint(HWND hPage)
     RECT rcTitle = ControlRect(hPage, IDC_PAGE_TITLE);
     if (m_hTitleFont)
         SelectObject(hdc, m_hTitleFont);
-    DrawTextA(hdc, m_pLang->GetLangStringA(TXT_TITLE, szText, TEXT_CHARS), -1, &rcTitle, DT_NOCLIP);
+    DrawTextA(hdc, m_pLang->GetLangStringA(IDS_PAGE_TITLE, szText, TEXT_CHARS), -1, &rcTitle, DT_NOCLIP);
     RECT rcSubtitle = ControlRect(hPage, IDC_PAGE_SUBTITLE);
     if (m_hBodyFont)
         SelectObject(hdc, m_hBodyFont);
-    DrawTextA(hdc, m_pLang->GetLangStringA(TXT_SUBTITLE, szText, TEXT_CHARS), -1, &rcSubtitle,
+    DrawTextA(hdc, m_pLang->GetLangStringA(IDS_PAGE_SUBTITLE, szText, TEXT_CHARS), -1, &rcSubtitle,
               DT_WORDBREAK | DT_NOCLIP);
 
     HBITMAP hLogo = m_setup ? m_setup.Handle<HBITMAP>(setupdata::OFF_LOGO) : nullptr;
@@ -531,8 +520,8 @@ int LMPROFINST::InstallProfiles(SETUPDATA* pSetup, size_t cbSetup)
     }
     char szProcessing[TEXT_CHARS] = "";
     char szCommon[TEXT_CHARS] = "";
-    m_pLang->GetLangStringA(TXT_PROCESSING, szProcessing, TEXT_CHARS);
-    m_pLang->GetLangStringA(TXT_COMMON_PROFILES, szCommon, TEXT_CHARS);
+    m_pLang->GetLangStringA(IDS_PROCESSING, szProcessing, TEXT_CHARS);
+    m_pLang->GetLangStringA(IDS_COMMON_PROFILES, szCommon, TEXT_CHARS);
     char szMessage[2 * TEXT_CHARS];
     _snprintf(szMessage, sizeof(szMessage), "%s %s", szProcessing, szCommon);
     szMessage[sizeof(szMessage) - 1] = '\0';

@@ -1,6 +1,7 @@
 /* The library's resource numbers, in one place: the resource script includes this file, the
  * code includes it (the wizard page, and the language table in src/codec/languages.cpp), and
- * tools/lang_tables.py reads the IDR_LANG_ lines to number the tables it writes. Plain #define
+ * tools/lang_tables.py reads the IDR_LANG_ lines to number the tables it writes and checks the
+ * IDS_ lines against the texts it writes. Plain #define
  * lines only, since the resource compiler and the Python tool read the file as well. The
  * numbers are part of the library's interface: installers and callers know them. */
 #ifndef LMPROFINST_RESOURCE_IDS_H
@@ -20,6 +21,19 @@
 #define IDC_PAGE_HEADER_LINE 1007
 #define IDC_PAGE_TITLE 1013
 #define IDC_PAGE_SUBTITLE 1014
+
+/* Texts the library shows, by their identifier inside every string table (tools/lang_tables.py
+ * checks that the tables hold each of them). */
+#define IDS_BACK 1007
+#define IDS_NEXT 1008
+#define IDS_CANCEL 1009
+#define IDS_CONFIRM_CANCEL 1015
+#define IDS_PROCESSING 1051
+#define IDS_COMMON_PROFILES 1062
+#define IDS_PAGE_TITLE 3011
+#define IDS_PAGE_SUBTITLE 3012
+#define IDS_COLUMN_PROFILES 3013
+#define IDS_COLUMN_DESCRIPTION 3014
 
 /* Language string tables: resources of type RT_HTML, one per language; the file of table
  * IDR_LANG_<NAME> is lang/<name>.txt. */
