@@ -117,7 +117,7 @@ protected:
     std::vector<BYTE> m_default;
 };
 
-std::vector<BYTE> Bytes(std::initializer_list<uint32_t> words)
+std::vector<BYTE> Words(std::initializer_list<uint32_t> words)
 {
     std::vector<BYTE> out(words.size() * 4);
     size_t i = 0;
@@ -221,7 +221,7 @@ TEST_F(DevModeEngine, PlugInsFollowTheMainBlockAndKeepTheirSignature)
 
     std::vector<BYTE> block(Block(m_default, 20000), Block(m_default, 20000) + 128);
     PutU32(block.data(), 0);
-    std::vector<BYTE> record = Bytes({201, 128});
+    std::vector<BYTE> record = Words({201, 128});
     record.insert(record.end(), block.begin(), block.end());
     TraceCapture::Clear();
     std::vector<BYTE> after = Apply(m_default, {}, record);
@@ -233,9 +233,9 @@ TEST_F(DevModeEngine, PlugInsFollowTheMainBlockAndKeepTheirSignature)
     std::vector<BYTE> shorter(Block(m_default, 20000), Block(m_default, 20000) + 64);
     PutU32(shorter.data() + 12, 64);
     memset(shorter.data() + 16, 0xC3, 48);
-    std::vector<BYTE> records = Bytes({201, 64});
+    std::vector<BYTE> records = Words({201, 64});
     records.insert(records.end(), shorter.begin(), shorter.end());
-    std::vector<BYTE> form = Bytes({19, 6});
+    std::vector<BYTE> form = Words({19, 6});
     form.insert(form.end(), reinterpret_cast<const BYTE*>(L"B5"), reinterpret_cast<const BYTE*>(L"B5") + 6);
     records.insert(records.end(), form.begin(), form.end());
     TraceCapture::Clear();
@@ -388,7 +388,7 @@ TEST_F(DevModeEngine, EveryRecordHoldsTheBytesOfItsLayoutField)
 TEST_F(DevModeEngine, DamagedRecordsAreSkippedWithoutWritingOutsideTheirField)
 {
     // Unknown and never-applied identifiers, a u8 flag, the gutter bits, a cut record.
-    std::vector<BYTE> dwords = Bytes({5, 0x12345678, 32, 7, 106, 0x12, 77, 1, 11});
+    std::vector<BYTE> dwords = Words({5, 0x12345678, 32, 7, 106, 0x12, 77, 1, 11});
     std::vector<BYTE> before = m_default;
     PutU32(Main(before) + 672, 0xABCDEF07);
     std::vector<BYTE> after = Apply(before, dwords, {});
@@ -402,17 +402,17 @@ TEST_F(DevModeEngine, DamagedRecordsAreSkippedWithoutWritingOutsideTheirField)
 
     // Buffer records longer than their span or the form name, a plug-in record whose size field
     // disagrees with its length, then one that runs past the section: none is applied.
-    std::vector<BYTE> buffers = Bytes({31, 8, 0xAAAAAAAA, 0xBBBBBBBB});
-    std::vector<BYTE> longName = Bytes({19, 70});
+    std::vector<BYTE> buffers = Words({31, 8, 0xAAAAAAAA, 0xBBBBBBBB});
+    std::vector<BYTE> longName = Words({19, 70});
     longName.resize(longName.size() + 70, 'x');
     buffers.insert(buffers.end(), longName.begin(), longName.end());
     std::vector<BYTE> plug(64);
     memcpy(plug.data(), Block(before, 10000), 64);
     PutU32(plug.data() + 12, 600);
-    std::vector<BYTE> plugRecord = Bytes({201, 64});
+    std::vector<BYTE> plugRecord = Words({201, 64});
     plugRecord.insert(plugRecord.end(), plug.begin(), plug.end());
     buffers.insert(buffers.end(), plugRecord.begin(), plugRecord.end());
-    std::vector<BYTE> cut = Bytes({33, 20, 0x01010101});
+    std::vector<BYTE> cut = Words({33, 20, 0x01010101});
     buffers.insert(buffers.end(), cut.begin(), cut.end());
 
     TraceCapture::Clear();
