@@ -13,6 +13,8 @@
 #include "core/trace.h"
 #include "driver/fixture_models.h"
 #include "fixture_names.h"
+#include "guarded_bytes.h"
+#include "settings/devmode_access.h"
 #include "test_support.h"
 
 namespace {
@@ -638,4 +640,52 @@ TEST_F(DevModeApply, OlderShorterAnsiRecordTakesTheFieldsBothHold)
     EXPECT_STREQ("Letter", reinterpret_cast<char*>(pOld->dmFormName));
     // The fixture's main block opens the private part.
     EXPECT_EQ(41, GetU16(old.data() + cbOld + 486));
+}
+
+// The current DEVMODE a driver fills is read by its own sizes only where the buffer holds them:
+// a buffer too short for the size fields, or sizes that reach past it, are refused with a trace
+// line and never read past the buffer's end (the memory after it is unreadable).
+TEST(DevModeSizes, DriverFilledRecordsAreReadOnlyInsideTheirBuffer)
+{
+    InitTraceFlag(TRUE);
+    const char* const SHORT = "ApplyDevMode2Printer - DEVMODE size too small - %d\n";
+    const char* const DAMAGED = "ApplyDevMode2Printer - DocumentProperties error - 13\n";
+    struct {
+        bool bAnsi;
+        size_t cb;
+        WORD dmSize, dmDriverExtra;   // stored where the buffer holds them
+        const char* pszRefusal;       // nullptr: the sizes are taken
+    } cases[] = {
+        {false, 0, 0, 0, SHORT},      {false, 40, 0, 0, SHORT},     {false, 70, 70, 0, SHORT},
+        {false, 71, 71, 0, SHORT},    {false, 72, 72, 0, nullptr},  {false, 72, 0, 0, DAMAGED},
+        {false, 300, 220, 80, nullptr}, {false, 300, 220, 81, DAMAGED}, {false, 300, 300, 0, nullptr},
+        {true, 0, 0, 0, SHORT},       {true, 38, 38, 0, SHORT},     {true, 39, 39, 0, SHORT},
+        {true, 40, 40, 0, nullptr},   {true, 200, 156, 44, nullptr}, {true, 200, 156, 45, DAMAGED},
+        {true, 200, 0, 10, DAMAGED},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.bAnsi ? "ANSI " : "wide ") << c.cb << " bytes, " << c.dmSize << " + "
+                                        << c.dmDriverExtra);
+        GuardedBytes record(c.cb);
+        ASSERT_TRUE(record);
+        size_t offSize = c.bAnsi ? 36 : 68;
+        record.Put(offSize, &c.dmSize, 2);
+        record.Put(offSize + 2, &c.dmDriverExtra, 2);
+        TraceCapture::Clear();
+        WORD dmSize = 0xEEEE, dmDriverExtra = 0xEEEE;
+        SetLastError(ERROR_INVALID_DATA);
+        bool bTaken = CurrentDevModeSizes(record.Get(), c.cb, c.bAnsi, &dmSize, &dmDriverExtra);
+        EXPECT_EQ(c.pszRefusal == nullptr, bTaken);
+        if (c.pszRefusal) {
+            char szLine[128];
+            wsprintfA(szLine, c.pszRefusal, int(c.cb));
+            EXPECT_EQ(std::vector<std::string>{szLine}, TraceCapture::Lines());
+            EXPECT_EQ(0xEEEE, dmSize) << "nothing handed out";
+        } else {
+            EXPECT_EQ(c.dmSize, dmSize);
+            EXPECT_EQ(c.dmDriverExtra, dmDriverExtra);
+            EXPECT_TRUE(TraceCapture::Lines().empty()) << TraceCapture::Dump();
+        }
+    }
+    InitTraceFlag(FALSE);
 }
