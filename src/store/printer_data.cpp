@@ -76,6 +76,10 @@ DWORD LMPROFJXP::ReadRegValue(const char* pszKey, const char* pszValue, std::vec
         DWORD cbBuffer = DWORD(pBuffer->size());
         dwErr = GetPrinterDataA(printer.Get(), const_cast<char*>(pszValue), &dwType,
                                 cbBuffer ? pBuffer->data() : nullptr, cbBuffer, &cbNeeded);
+        // Asked without a buffer, Wine's spooler answers an empty value with ERROR_MORE_DATA and
+        // a size of 0: it is there, and empty.
+        if (dwErr == ERROR_MORE_DATA && cbNeeded == 0)
+            dwErr = ERROR_SUCCESS;
         if (dwErr == ERROR_SUCCESS) {
             if (pdwType)
                 *pdwType = dwType;
