@@ -262,6 +262,8 @@ bool INIFILE::ReadIniFileA()
         return false;
     m_pText = m_pBuffer.get();
     m_nTextLength = int(cbRead);
+    m_absentA.clear();
+    m_absentW.clear();
     return true;
 }
 
@@ -291,6 +293,8 @@ bool INIFILE::ReadIniFileW()
     size_t nSkip = m_pWideText[0] == 0xFEFF ? 1 : 0;
     m_pText = m_pWideText.get() + nSkip;
     m_nTextLength = int(nUnits - nSkip);
+    m_absentA.clear();
+    m_absentW.clear();
     return true;
 }
 
@@ -338,9 +342,14 @@ bool INIFILE::FindA(const char* pszSection, const char* pszKey, DWORD dwLine, ch
     m_dwCursor = 0;
     if (m_bUnicode || !m_pText || m_nTextLength < 1)
         return false;
-    IniQuery<char> query = {pszSection, pszKey, dwLine, LeadBytes(), &INIFILE::ExpandLineA, this};
+    if (m_absentA.count(pszSection))
+        return false;
+    bool bSectionSeen = false;
+    IniQuery<char> query = {pszSection, pszKey, dwLine, LeadBytes(), &INIFILE::ExpandLineA, this, &bSectionSeen};
     bool bFound = IniFindValue(static_cast<const char*>(m_pText), size_t(m_nTextLength), query, pszResult);
     m_dwCursor = DWORD(m_nTextLength);
+    if (!bSectionSeen)
+        m_absentA.insert(pszSection);
     return bFound;
 }
 
@@ -349,9 +358,14 @@ bool INIFILE::FindW(const wchar_t* pwszSection, const wchar_t* pwszKey, DWORD dw
     m_dwCursor = 0;
     if (!m_bUnicode || !m_pText || m_nTextLength < 1)
         return false;
-    IniQuery<wchar_t> query = {pwszSection, pwszKey, dwLine, nullptr, &INIFILE::ExpandLineW, this};
+    if (m_absentW.count(pwszSection))
+        return false;
+    bool bSectionSeen = false;
+    IniQuery<wchar_t> query = {pwszSection, pwszKey, dwLine, nullptr, &INIFILE::ExpandLineW, this, &bSectionSeen};
     bool bFound = IniFindValue(static_cast<const wchar_t*>(m_pText), size_t(m_nTextLength), query, pwszResult);
     m_dwCursor = DWORD(m_nTextLength);
+    if (!bSectionSeen)
+        m_absentW.insert(pwszSection);
     return bFound;
 }
 
