@@ -71,8 +71,9 @@ public:
         // An export is an offset from the module's base of 32 bits: the stubs must lie above the
         // image and within 2 GB of it.
         size_t cbStubs = nNames * sizeof(SpoolerStub);
-        ULONG_PTR uFirst = (reinterpret_cast<ULONG_PTR>(pBase) + pNt->OptionalHeader.SizeOfImage + 0xFFFF) & ~ULONG_PTR(0xFFFF);
-        for (ULONG_PTR u = uFirst; !m_pStubs && u - reinterpret_cast<ULONG_PTR>(pBase) < 0x7FFF0000; u += 0x10000)
+        ULONG_PTR uBase = reinterpret_cast<ULONG_PTR>(pBase);
+        ULONG_PTR uFirst = (uBase + pNt->OptionalHeader.SizeOfImage + 0xFFFF) & ~ULONG_PTR(0xFFFF);
+        for (ULONG_PTR u = uFirst; !m_pStubs && u - uBase < 0x7FFF0000; u += 0x10000)
             m_pStubs = static_cast<SpoolerStub*>(VirtualAlloc(reinterpret_cast<void*>(u), cbStubs,
                                                               MEM_RESERVE | MEM_COMMIT, PAGE_EXECUTE_READWRITE));
         if (!m_pStubs)
@@ -219,15 +220,15 @@ void Compare(const char* pszCall, int nRounds, int nValues, const std::function<
     double mLibrary = Median(msLibrary), mFloor = Median(msFloor);
     printf("%-40s %9.3f ms %9.3f ms %6.2f", pszCall, mLibrary, mFloor, mFloor > 0 ? mLibrary / mFloor : 0.0);
     if (g_bCounting && nValues > 0)
-        printf("   %5lld (%.2f/value) vs %lld (%.2f/value)\n", libraryCalls.nTotal, double(libraryCalls.nTotal) / nValues,
-               floorCalls.nTotal, double(floorCalls.nTotal) / nValues);
+        printf("   %5lld (%.2f/value) vs %lld (%.2f/value)\n", libraryCalls.nTotal,
+               double(libraryCalls.nTotal) / nValues, floorCalls.nTotal, double(floorCalls.nTotal) / nValues);
     else if (g_bCounting)
         printf("   %5lld vs %lld\n", libraryCalls.nTotal, floorCalls.nTotal);
     else
         printf("\n");
     if (g_bCounting) {
-        printf("    library: %s; %ld trace lines\n", libraryCalls.detail.empty() ? "no spooler call" : libraryCalls.detail.c_str(),
-               libraryCalls.nTraceLines);
+        printf("    library: %s; %ld trace lines\n",
+               libraryCalls.detail.empty() ? "no spooler call" : libraryCalls.detail.c_str(), libraryCalls.nTraceLines);
         printf("    floor:   %s\n", floorCalls.detail.empty() ? "no spooler call" : floorCalls.detail.c_str());
     }
 }
@@ -311,8 +312,10 @@ DWORD RegNumOf(const Bytes& list, const char* pszProfile)
 std::vector<std::string> IndexNames(const Bytes& index)
 {
     std::vector<std::string> names;
-    for (size_t off = 0; off + 268 <= index.size(); off += 268)
-        names.emplace_back(reinterpret_cast<const char*>(index.data() + off), strnlen(reinterpret_cast<const char*>(index.data() + off), 260));
+    for (size_t off = 0; off + 268 <= index.size(); off += 268) {
+        const char* pszName = reinterpret_cast<const char*>(index.data() + off);
+        names.emplace_back(pszName, strnlen(pszName, 260));
+    }
     return names;
 }
 
@@ -366,15 +369,13 @@ int main(int argc, char** argv)
         fprintf(stderr, "bench: cannot load LmProfInst.dll\n");
         return 1;
     }
-    auto InitJxpApi = reinterpret_cast<BOOL(WINAPI*)(HWND, LPCSTR)>(reinterpret_cast<void*>(GetProcAddress(hDll, "InitJxpApi")));
-    auto CloseJxpApi = reinterpret_cast<void(WINAPI*)(HWND, LPCSTR)>(reinterpret_cast<void*>(GetProcAddress(hDll, "CloseJxpApi")));
-    auto Export = reinterpret_cast<int(WINAPI*)(LPCSTR, LPCSTR)>(reinterpret_cast<void*>(GetProcAddress(hDll, "ExportProfileToJxp")));
-    auto ListFolder = reinterpret_cast<int(WINAPI*)(LPCSTR, LPSTR, int)>(
-        reinterpret_cast<void*>(GetProcAddress(hDll, "GetJxpFileListFromDirectory")));
-    auto List = reinterpret_cast<int(WINAPI*)(LPCSTR, LPSTR, LPSTR, LPSTR, int)>(
-        reinterpret_cast<void*>(GetProcAddress(hDll, "GetProfileListFromJxp")));
-    auto Import = reinterpret_cast<int(WINAPI*)(LPCSTR, LPSTR, int, BOOL)>(
-        reinterpret_cast<void*>(GetProcAddress(hDll, "ImportProfileFromJxp")));
+    auto Proc = [&](const char* pszName) { return reinterpret_cast<void*>(GetProcAddress(hDll, pszName)); };
+    auto InitJxpApi = reinterpret_cast<BOOL(WINAPI*)(HWND, LPCSTR)>(Proc("InitJxpApi"));
+    auto CloseJxpApi = reinterpret_cast<void(WINAPI*)(HWND, LPCSTR)>(Proc("CloseJxpApi"));
+    auto Export = reinterpret_cast<int(WINAPI*)(LPCSTR, LPCSTR)>(Proc("ExportProfileToJxp"));
+    auto ListFolder = reinterpret_cast<int(WINAPI*)(LPCSTR, LPSTR, int)>(Proc("GetJxpFileListFromDirectory"));
+    auto List = reinterpret_cast<int(WINAPI*)(LPCSTR, LPSTR, LPSTR, LPSTR, int)>(Proc("GetProfileListFromJxp"));
+    auto Import = reinterpret_cast<int(WINAPI*)(LPCSTR, LPSTR, int, BOOL)>(Proc("ImportProfileFromJxp"));
     if (!InitJxpApi || !CloseJxpApi || !Export || !ListFolder || !List || !Import)
         return 1;
 
@@ -409,7 +410,7 @@ int main(int argc, char** argv)
             ms.push_back((NowMs() - t0) / 100);
         }
         InitTraceFlag(FALSE);
-        printf("%-40s %9.3f ms\n", "one trace line", Median(ms));
+        printf("%-40s %9.4f ms\n", "one trace line", Median(ms));
     }
     Compare("InitJxpApi + CloseJxpApi", nRounds, 0, [] {},
             [&] {
@@ -452,7 +453,8 @@ int main(int argc, char** argv)
     // ---- listing: one file, and a folder of 1,000 ----------------------------------------------
     char names[4][32], descriptions[4][512], models[4][128];
     const std::string& file14 = profiles[0].file;
-    Compare("GetProfileListFromJxp", nRounds, 0, [] {}, [&] { List(file14.c_str(), names[0], descriptions[0], models[0], 4); },
+    Compare("GetProfileListFromJxp", nRounds, 0, [] {},
+            [&] { List(file14.c_str(), names[0], descriptions[0], models[0], 4); },
             [&] {
                 HANDLE hFile = CreateFileA(file14.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
                 BYTE head[144 + 700];
@@ -531,7 +533,8 @@ int main(int argc, char** argv)
         }
         Bytes setup = ReadValue(hJet, "Setup");
         std::string label = std::string("ImportProfileFromJxp, ") + std::to_string(profile.nValues) + " values";
-        Compare(label.c_str(), nRounds, profile.nValues, resetList, [&] { Import(profile.file.c_str(), cell[0], 1, TRUE); },
+        Compare(label.c_str(), nRounds, profile.nValues, resetList,
+                [&] { Import(profile.file.c_str(), cell[0], 1, TRUE); },
                 [&] {
                     Bytes fileBytes = ReadWholeFile(profile.file);
                     FloorRead(hJet, "JxProfileData", buffer);
@@ -541,7 +544,8 @@ int main(int argc, char** argv)
                         g_pfnSetPrinterData(hJet, const_cast<char*>(IndexName(dwRegNum).c_str()), REG_BINARY,
                                             index.data(), DWORD((i + 1) * 268));
                     }
-                    g_pfnSetPrinterData(hJet, const_cast<char*>("Setup"), REG_BINARY, setup.data(), DWORD(setup.size()));
+                    g_pfnSetPrinterData(hJet, const_cast<char*>("Setup"), REG_BINARY, setup.data(),
+                                        DWORD(setup.size()));
                     g_pfnSetPrinterData(hJet, const_cast<char*>("JxProfileData"), REG_BINARY, listAfter.data(),
                                         DWORD(listAfter.size()));
                     g_pfnSetPrinterData(hJet, const_cast<char*>("JxProfileCount"), REG_DWORD, countAfter.data(),
@@ -562,7 +566,7 @@ int main(int argc, char** argv)
             ini += "Prof" + n + "=Profile " + n + "\r\nProfName" + n + "=Profile number " + n + "\r\nProfDesc" + n +
                    "=Settings of profile " + n + ", for the benchmark\r\n";
             // Every fourth is for another model; every tenth has a file of its own.
-            ini += "ProfModel" + n + "=" + (i % 4 == 0 ? std::string("Another Model") : std::string(FIXTURE_MODEL_A)) + "\r\n";
+            ini += "ProfModel" + n + "=" + (i % 4 == 0 ? "Another Model" : FIXTURE_MODEL_A) + "\r\n";
             if (i % 10 == 0)
                 ini += "ProfJxpName" + n + "=profile" + n + ".jxp\r\n";
         }
