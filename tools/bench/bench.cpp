@@ -472,7 +472,7 @@ int main(int argc, char** argv)
     }
     std::vector<char> cells(size_t(nFiles) * 260);
     int nListed = 0;
-    Compare("1,000 files: folder list + each file's list", nRounds < 5 ? nRounds : 5, 0, [] {},
+    Compare("1,000 files: folder list + each file's list", nRounds < 10 ? nRounds : 10, 0, [] {},
             [&] {
                 nListed = ListFolder(folder.c_str(), cells.data(), nFiles);
                 for (int i = 0; i < nListed && i < nFiles; ++i)
