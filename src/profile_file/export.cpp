@@ -84,7 +84,7 @@ bool LMPROFJXP::SaveProfileToJXP(const char* pszProfile)
     DWORD cbDevMode = ReadProfileRegValue(pszProfile, nRegNum, DEFAULT_DEVMODE, &data, &dwType);
     // A value that does not hold the whole record its sizes describe is no DEVMODE to compare.
     if (cbDevMode != 0 && !DevModeFits(data.data(), cbDevMode)) {
-        TraceLog("LMPROFJXP::GetProfileDevModeFromReg - damaged DEVMODE - %s\n", pszProfile);
+        TraceLog("SaveProfileToJXP - damaged DEVMODE - %s\n", pszProfile);
         cbDevMode = 0;
     }
     std::vector<BYTE> devMode(data.begin(), data.begin() + cbDevMode);

@@ -101,6 +101,11 @@ bool LMPROFJXP::AddProfileToList(const std::vector<BYTE>& list, const char* pszN
     BYTE newRecord[PROFILE_RECORD_BYTES];
     if (!RecordToAdd(newRecord, pszName, pszDescription, dwProfileParam1, dwProfileParam2, dwRegNum))
         return false;
+    // A list that leaves no room for one more record cannot be a list of ours either.
+    if (list.size() > MAXDWORD - PROFILE_RECORD_BYTES) {
+        TraceLog("LMPROFJXP::AddProfileToModel - profile list unreadable - %ld\n", ERROR_INVALID_DATA);
+        return false;
+    }
     // Every whole record read stays; the new one follows the last of them. Without a list, this
     // addition creates it with "Factory Default" first.
     bool bCreate = list.empty();
