@@ -391,6 +391,8 @@ bool IniFindValue(const T* pText, size_t nLength, const IniQuery<T>& query, T* p
             if (!bCut && HeaderNameIs(szLine, query.pszSection, pLead)) {
                 bInside = true;
                 n = 0;
+                if (query.pbSectionSeen)
+                    *query.pbSectionSeen = true;
             } else {
                 bInside = false;
                 ++n;

@@ -117,6 +117,7 @@ struct IniQuery {
     const IniLeadBytes* pLead;
     IniExpandFn<T> pfnExpand;   // may be null
     void* pContext;
+    bool* pbSectionSeen = nullptr;   // may be null; set when a header of the section was met
 };
 
 // The raw lookup over a document's text. Key mode: the value of the last line of the section

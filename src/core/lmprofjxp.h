@@ -8,6 +8,7 @@
 #include <winspool.h>
 
 #include <memory>
+#include <vector>
 
 #include "codec/jxp_format.h"
 #include "codec/layouts.h"
@@ -154,6 +155,12 @@ public:
     DWORD GetRegValueSize(const char* pszKey, const char* pszValue, DWORD* pdwError);
     DWORD GetRegValue(const char* pszKey, const char* pszValue, BYTE* pBuffer, DWORD cbBuffer);
     bool SetRegValue(const char* pszKey, const char* pszValue, const BYTE* pData, DWORD cbData, DWORD dwType);
+    // Reads a value whole in one call when *pBuffer holds it; a buffer too small (or empty) is
+    // grown to the size the spooler names and the value asked for again. The bytes read (the
+    // buffer keeps its size); 0 with *pdwError: ERROR_SUCCESS for an empty value,
+    // ERROR_FILE_NOT_FOUND for a missing one, another code for one that cannot be read.
+    DWORD ReadRegValue(const char* pszKey, const char* pszValue, std::vector<BYTE>* pBuffer, DWORD* pdwType,
+                       DWORD* pdwError);
 
     // Profile slots.
     // True when the profile was listed; false after a refusal (traced), so an import can tell.
@@ -163,11 +170,21 @@ public:
     DWORD GetProfRegNum(const char* pszProfile);
     int GetProfileDataFromModel(char (*pNames)[PROFILE_NAME_CELL], char (*pDescriptions)[DESCRIPTION_CELL],
                                 void* pIgnored);
+    // The profile list in one read; false when a list may be there but cannot be read. An empty
+    // *pList is no list.
+    bool ReadProfileList(std::vector<BYTE>* pList);
+    // GetAvailableRegNum and AddProfileToModel on a list read before, for a caller that has
+    // written nothing to the list since.
+    DWORD AvailableRegNumOf(const std::vector<BYTE>& list, bool bListRead);
+    bool AddProfileToList(const std::vector<BYTE>& list, const char* pszName, const char* pszDescription,
+                          DWORD dwProfileParam1, DWORD dwProfileParam2, DWORD dwRegNum);
 
     // Profile value packs.
     // Stores values of one pack in order; how many were stored. The index is read once and
-    // written after each value's data.
-    DWORD SaveProfileRegValues(const char* pszProfile, int nRegNum, const PROFILEVALUE* pValues, DWORD nValues);
+    // written after each value's data. bNewPack: the values make up the whole pack, and an
+    // index already under the number is neither read nor kept.
+    DWORD SaveProfileRegValues(const char* pszProfile, int nRegNum, const PROFILEVALUE* pValues, DWORD nValues,
+                               bool bNewPack = false);
     void SaveProfileRegValue(const char* pszProfile, int nRegNum, const char* pszValue, const BYTE* pData,
                              DWORD cbData, DWORD dwType);
     // cbBuffer is the size of pBuffer: a value that has grown since it was measured is refused
@@ -183,6 +200,14 @@ public:
     DWORD GetProfileRegValue(const char* pszProfile, const char* pszValue, BYTE* pBuffer, DWORD cbBuffer,
                              DWORD* pcbOut, DWORD* pdwType);
     DWORD GetProfileRegValueSize(const char* pszProfile, const char* pszValue);
+    // The pack's index in one read (a pack of 100 values fits the first); the bytes read, 0 when
+    // there is none or it cannot be read.
+    DWORD ReadProfileIndex(int nRegNum, std::vector<BYTE>* pIndex);
+    // A value of the pack read whole into *pBuffer, which the caller sizes from what it knows
+    // (the index's size for it) and which grows when the value is larger: its size, and its type
+    // in *pdwType; 0 when it is missing, empty or unreadable.
+    DWORD ReadProfileRegValue(const char* pszProfile, int nRegNum, const char* pszValue, std::vector<BYTE>* pBuffer,
+                              DWORD* pdwType);
     void ReplaceInvalidChar4Filename(char* pszPath);
     bool RemoveRegValue(HKEY hRoot, const wchar_t* pwszKey, const wchar_t* pwszValue);
 

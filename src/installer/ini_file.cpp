@@ -230,6 +230,8 @@ void INIFILE::FreeIniBuffer()
     m_pText = nullptr;
     m_nTextLength = 0;
     m_dwCursor = 0;
+    m_absentA.clear();
+    m_absentW.clear();
 }
 
 // ---- lines and raw lookups ---------------------------------------------------------------
@@ -274,10 +276,16 @@ bool INIFILE::Find(const T* pSection, const T* pKey, DWORD dwLine, T* pResult)
     m_dwCursor = 0;
     if (!IsDocumentWidth<T>(m_bUnicode) || !m_pText || m_nTextLength < 1)
         return false;
+    auto& absent = AbsentSections<T>();
+    if (absent.count(pSection))
+        return false;
+    bool bSectionSeen = false;
     IniQuery<T> query = {pSection, pKey, dwLine, sizeof(T) == 1 ? LeadBytes() : nullptr, &INIFILE::ExpandLine<T>,
-                         this};
+                         this, &bSectionSeen};
     bool bFound = IniFindValue(static_cast<const T*>(m_pText), size_t(m_nTextLength), query, pResult);
     m_dwCursor = DWORD(m_nTextLength);
+    if (!bSectionSeen)
+        absent.insert(pSection);
     return bFound;
 }
 

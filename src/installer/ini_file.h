@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <memory>
+#include <set>
+#include <string>
 
 #include "codec/ini_text.h"
 #include "installer/sysenv.h"
@@ -214,4 +216,22 @@ private:
     wchar_t m_wszFullPath[INI_NAME_CHARS];
     const INIFILE* m_pParent;
     mutable int m_nTableFiles;               // loads counted at the top of the chain
+    // Section names the text has no header for. A decorated lookup tries up to 36 names for one
+    // value and each try reads the whole text: an installation file of many profiles would
+    // otherwise be read thousands of times over for sections it does not have.
+    std::set<std::string> m_absentA;
+    std::set<std::wstring> m_absentW;
+    template <class T>
+    std::set<std::basic_string<T>>& AbsentSections();
 };
+
+template <>
+inline std::set<std::string>& INIFILE::AbsentSections<char>()
+{
+    return m_absentA;
+}
+template <>
+inline std::set<std::wstring>& INIFILE::AbsentSections<wchar_t>()
+{
+    return m_absentW;
+}

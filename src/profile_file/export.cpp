@@ -2,7 +2,10 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
+#include "codec/byte_cursor.h"
+#include "codec/store_records.h"
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
 #include "settings/devmode_access.h"
@@ -11,6 +14,9 @@ namespace {
 
 const char DEFAULT_DEVMODE[] = "Default DevMode";
 const char SETUP_VALUE[] = "_Setup";
+// The largest size an index entry may name for the first read of its value; a larger claim is
+// more likely damage than a value, and the read asks the spooler for the real size instead.
+constexpr DWORD MAX_LISTED_SIZE = 1024 * 1024;
 
 }  // namespace
 
@@ -38,18 +44,6 @@ bool LMPROFJXP::SaveProfileToJXP(const char* pszProfile)
     if (m_hJxpFile == INVALID_HANDLE_VALUE)
         return false;
     m_dwDefaultDevModeSize = GetDefaultDevModeSizeRetry();
-    DWORD cbDevMode = 0;
-    std::unique_ptr<BYTE[]> devMode = GetProfileDevModeFromReg(pszProfile, &cbDevMode);
-    // The DEVMODE is written as its differences from the default DEVMODE. Without a default
-    // that was loaded and holds the whole record its sizes describe (a driver upgrade can make
-    // the spooler's DEVMODE longer than the size the driver reports) every difference would
-    // be lost, and the profile would import as the target's default: it is not exported.
-    if (devMode && (!m_pDefaultDevMode || m_wDefaultDevModeLoads == 0 ||
-                    !DevModeFits(m_pDefaultDevMode.get(), m_dwDefaultDevModeSize))) {
-        TraceLog("SaveProfileToJXP - default DEVMODE unusable - %s, %lu\n", pszProfile,
-                 static_cast<unsigned long>(m_dwDefaultDevModeSize));
-        return false;
-    }
 
     if (!SeekJxpFile(0, true))
         return false;
@@ -63,52 +57,79 @@ bool LMPROFJXP::SaveProfileToJXP(const char* pszProfile)
     ProfileRecord record = *pRecord;
     record.szName[sizeof(record.szName) - 1] = '\0';
     record.szDescription[sizeof(record.szDescription) - 1] = '\0';
+
+    // Each spooler call costs far more than the work around it, so every value is read once:
+    // the registry number is found once (each lookup by name reads the whole list), the index
+    // once, and each value into a buffer of the size the index gives for it, which is its size
+    // unless it changed behind the store's back (the read then asks again).
+    int nRegNum = int(GetProfRegNum(pszProfile));
+    std::vector<BYTE> index;
+    DWORD cbIndex = ReadProfileIndex(nRegNum, &index);
+    auto SizeListed = [&](const char* pszValue) -> DWORD {
+        ProfileValueEntry entry;
+        for (size_t i = 0; ReadValueEntry(index.data(), cbIndex, i, &entry); ++i)
+            if (FieldIs(entry.szValueName, sizeof(entry.szValueName), pszValue))
+                return DWORD(entry.dwSize);
+        return DWORD(0);
+    };
+    // A damaged index may claim any size: the buffer grows to what the spooler reports instead.
+    std::vector<BYTE> data;
+    auto SizeBuffer = [&](DWORD cbListed) {
+        if (cbListed > data.size() && cbListed <= MAX_LISTED_SIZE)
+            data.resize(cbListed);
+    };
+
+    SizeBuffer(SizeListed(DEFAULT_DEVMODE) ? SizeListed(DEFAULT_DEVMODE) : m_dwDefaultDevModeSize);
+    DWORD dwType = 0;
+    DWORD cbDevMode = ReadProfileRegValue(pszProfile, nRegNum, DEFAULT_DEVMODE, &data, &dwType);
+    // A value that does not hold the whole record its sizes describe is no DEVMODE to compare.
+    if (cbDevMode != 0 && !DevModeFits(data.data(), cbDevMode)) {
+        TraceLog("SaveProfileToJXP - damaged DEVMODE - %s\n", pszProfile);
+        cbDevMode = 0;
+    }
+    std::vector<BYTE> devMode(data.begin(), data.begin() + cbDevMode);
+    // The DEVMODE is written as its differences from the default DEVMODE. Without a default
+    // that was loaded and holds the whole record its sizes describe (a driver upgrade can make
+    // the spooler's DEVMODE longer than the size the driver reports) every difference would
+    // be lost, and the profile would import as the target's default: it is not exported.
+    if (cbDevMode != 0 && (!m_pDefaultDevMode || m_wDefaultDevModeLoads == 0 ||
+                           !DevModeFits(m_pDefaultDevMode.get(), m_dwDefaultDevModeSize))) {
+        TraceLog("SaveProfileToJXP - default DEVMODE unusable - %s, %lu\n", pszProfile,
+                 static_cast<unsigned long>(m_dwDefaultDevModeSize));
+        return false;
+    }
+
     if (!FillProfileEntry(record.szName, record.dwProfileParam1, record.dwProfileParam2, record.szDescription) ||
         !WriteProfileEntry(m_pProfileEntry.get()))
         return false;
-
-    if (devMode && !SaveProfileDevmodeToJxp(reinterpret_cast<DEVMODEW*>(devMode.get())))
+    if (cbDevMode != 0 && !SaveProfileDevmodeToJxp(reinterpret_cast<DEVMODEW*>(devMode.data())))
         return false;
 
-    // The profile's registry number, found once: each lookup by name reads the whole list.
-    int nRegNum = int(GetProfRegNum(pszProfile));
-    DWORD nValues = EnumProfileRegValue(pszProfile, nRegNum, nullptr, nullptr, 0);
-    if (nValues > 0) {
-        std::unique_ptr<char[][PRINTER_NAME_CHARS]> names(new (std::nothrow) char[nValues][PRINTER_NAME_CHARS]);
-        std::unique_ptr<DWORD[]> sizes(new (std::nothrow) DWORD[nValues]);
-        if (!names || !sizes) {
-            TraceLog("SaveProfileToJXP - out of memory - %d values\n", nValues);
+    // The values in the order of the index; the DEVMODE and the setup value have sections of
+    // their own.
+    ProfileValueEntry entry;
+    for (size_t i = 0; ReadValueEntry(index.data(), cbIndex, i, &entry); ++i) {
+        if (FieldLength(entry.szValueName, sizeof(entry.szValueName)) >= sizeof(entry.szValueName)) {
+            TraceLog("LMPROFJXP::EnumProfileRegValue - entry at %lu has no name\n", DWORD(i * VALUE_ENTRY_BYTES));
+            continue;
+        }
+        const char* pszValue = entry.szValueName;
+        if (strcmp(pszValue, DEFAULT_DEVMODE) == 0 || strcmp(pszValue, SETUP_VALUE) == 0)
+            continue;
+        SizeBuffer(entry.dwSize);
+        // A value that cannot be loaded travels with no data rather than stale bytes, and an
+        // empty one as REG_BINARY whatever type it was stored with.
+        dwType = REG_BINARY;
+        DWORD cbLoaded = ReadProfileRegValue(pszProfile, nRegNum, pszValue, &data, &dwType);
+        if (cbLoaded == 0)
+            dwType = REG_BINARY;
+        if (!WriteRegValueRecord(pszValue, dwType, data.data(), cbLoaded))
             return false;
-        }
-        DWORD nListed = EnumProfileRegValue(pszProfile, nRegNum, names.get(), sizes.get(), nValues);
-        for (DWORD i = 0; i < nListed && i < nValues; ++i) {
-            const char* pszValue = names[i];
-            if (strcmp(pszValue, DEFAULT_DEVMODE) == 0 || strcmp(pszValue, SETUP_VALUE) == 0)
-                continue;
-            // The listing measured each value just now.
-            DWORD cbValue = sizes[i];
-            std::unique_ptr<BYTE[]> data(new (std::nothrow) BYTE[cbValue ? cbValue : 1]);
-            if (!data)
-                return false;
-            DWORD cbLoaded = 0, dwType = REG_BINARY;
-            // A value that cannot be loaded travels with no data rather than stale bytes.
-            if (cbValue == 0 ||
-                LoadProfileRegValue(pszProfile, nRegNum, pszValue, data.get(), cbValue, &cbLoaded, &dwType) == 0)
-                cbLoaded = 0;
-            if (!WriteRegValueRecord(pszValue, dwType, data.get(), cbLoaded))
-                return false;
-        }
     }
 
-    DWORD cbSetup = LoadProfileRegValue(pszProfile, nRegNum, SETUP_VALUE, nullptr, 0, nullptr, nullptr);
-    std::unique_ptr<BYTE[]> setup(new (std::nothrow) BYTE[cbSetup ? cbSetup : 1]);
-    if (!setup)
-        return false;
-    DWORD cbRead = 0, dwType = 0;
-    if (cbSetup == 0 ||
-        LoadProfileRegValue(pszProfile, nRegNum, SETUP_VALUE, setup.get(), cbSetup, &cbRead, &dwType) == 0)
-        cbRead = 0;
-    if (!WriteSetupRecord(SETUP_VALUE, REG_BINARY, setup.get(), cbRead))
+    SizeBuffer(SizeListed(SETUP_VALUE));
+    DWORD cbSetup = ReadProfileRegValue(pszProfile, nRegNum, SETUP_VALUE, &data, &dwType);
+    if (!WriteSetupRecord(SETUP_VALUE, REG_BINARY, data.data(), cbSetup))
         return false;
 
     // The entry header now carries the final section lengths; only then does the profile count.

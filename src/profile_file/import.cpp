@@ -133,7 +133,11 @@ DWORD LMPROFJXP::LoadProfileFromJXP(const char* pszProfile, BOOL bAsDefault)
             continue;
         TraceLog("Profile : %s, Size : %d\n", szName, DWORD(JxpSectionsLength(pEntry)));
 
-        DWORD nRegNum = GetAvailableRegNum();
+        // The list is read once for the profile: it gives the free number now and takes the new
+        // record at the end, and nothing in between writes to it.
+        std::vector<BYTE> list;
+        bool bListRead = ReadProfileList(&list);
+        DWORD nRegNum = AvailableRegNumOf(list, bListRead);
         TraceLog("*** nRegNum = %d\n", nRegNum);
         if (nRegNum > MAX_REG_NUM)
             continue;
@@ -195,19 +199,21 @@ DWORD LMPROFJXP::LoadProfileFromJXP(const char* pszProfile, BOOL bAsDefault)
             TraceLog("LMPROFJXP::LoadProfileFromJXP - DEVMODE of %s not rebuilt\n", szName);
             continue;
         }
-        // The number is free in the list, yet a pack may lie under it (a later entry of a
-        // repeated name is stored there unlisted): the profile starts from an empty pack rather
-        // than take over another one's values.
-        if (!bAsDefault && !EmptyPack(*this, nRegNum)) {
-            TraceLog("LMPROFJXP::LoadProfileFromJXP - pack %d cannot be emptied\n", nRegNum);
-            continue;
-        }
-        // The DEVMODE, then the file's values in their order, into one pack.
+        // The DEVMODE, then the file's values in their order, into one pack. The number is free
+        // in the list, yet a pack may lie under it (a later entry of a repeated name is stored
+        // there unlisted): the profile makes a new pack rather than take over another one's
+        // values, its index replaced whole with the first value stored.
         std::vector<PROFILEVALUE> pack;
         pack.push_back({DEFAULT_DEVMODE, devMode.get(), cbDevMode, REG_BINARY});
         for (const JxpValueRecord& record : records)
             pack.push_back({record.szValueName, record.pData, record.cbData, REG_BINARY});
-        SaveProfileRegValues(pszTarget, nTarget, pack.data(), DWORD(pack.size()));
+        DWORD nStored = SaveProfileRegValues(pszTarget, nTarget, pack.data(), DWORD(pack.size()), !bAsDefault);
+        // Nothing stored, so the old index may still be there: it is emptied before the profile
+        // is listed on it.
+        if (!bAsDefault && nStored == 0 && !EmptyPack(*this, nRegNum)) {
+            TraceLog("LMPROFJXP::LoadProfileFromJXP - pack %d cannot be emptied\n", nRegNum);
+            continue;
+        }
 
         if (bSetup) {
             TraceLog("ProgReg------\n");
@@ -219,7 +225,7 @@ DWORD LMPROFJXP::LoadProfileFromJXP(const char* pszProfile, BOOL bAsDefault)
         }
 
         if (!bAsDefault) {
-            AddProfileToModel(pszProfile, szDescription, entry.dwProfileParam1, entry.dwProfileParam2, nRegNum);
+            AddProfileToList(list, pszProfile, szDescription, entry.dwProfileParam1, entry.dwProfileParam2, nRegNum);
         }
         bImported = true;
     }

@@ -48,9 +48,19 @@ int LMPROFJXP::GetProfileDataFromJXP(char (*pNames)[PROFILE_NAME_CELL], char (*p
     if (m_hJxpFile == INVALID_HANDLE_VALUE)
         return -1;
 
+    // A file opened for reading shares nothing with a writer, so the header OpenJxpFile read
+    // is still what the file holds; it is read again only for a file open otherwise. A file too
+    // short to hold a header is refused either way.
+    JxpReader reader = FileReader();
     BYTE head[JXP_HEADER_SIZE] = {};
-    if (!SeekJxpFile(0) || ReadJxpData(head, JXP_HEADER_SIZE) != JXP_HEADER_SIZE ||
-        JxpCheckFileHeader(head, JXP_HEADER_SIZE) != JXP_HEADER_OK)
+    bool bHead;
+    if ((m_dwOpenMode & JXP_OPEN_READ) && m_JxpHead) {
+        memcpy(head, m_JxpHead.get(), JXP_HEADER_SIZE);
+        bHead = reader.qwSize >= JXP_HEADER_SIZE;
+    } else {
+        bHead = SeekJxpFile(0) && ReadJxpData(head, JXP_HEADER_SIZE) == JXP_HEADER_SIZE;
+    }
+    if (!bHead || JxpCheckFileHeader(head, JXP_HEADER_SIZE) != JXP_HEADER_OK)
         return 0;
     memcpy(m_JxpHead.get(), head, JXP_HEADER_SIZE);
     char szModel[MODEL_CELL + 1];
@@ -68,7 +78,6 @@ int LMPROFJXP::GetProfileDataFromJXP(char (*pNames)[PROFILE_NAME_CELL], char (*p
 
     // Entries are read through the bounded walk: an entry that is not wholly in the file ends
     // the listing, and the count then says how many entries the file really holds.
-    JxpReader reader = FileReader();
     JxpWalk walk = JxpWalkStart(head);
     BYTE* pEntry = m_pProfileEntry.get();
     uint64_t qwData = 0;

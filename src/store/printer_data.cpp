@@ -1,6 +1,8 @@
 // Printer data access: the one road by which the profile store reads and writes the values the
 // spooler keeps for a printer under "PrinterDriverData". Value names are ANSI on every system;
 // only the opening of the printer differs between Windows 9x and Windows NT.
+#include <exception>
+
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
 #include "store/profile_store.h"
@@ -54,4 +56,47 @@ bool LMPROFJXP::SetRegValue(const char* pszKey, const char* pszValue, const BYTE
         return false;
     }
     return true;
+}
+
+DWORD LMPROFJXP::ReadRegValue(const char* pszKey, const char* pszValue, std::vector<BYTE>* pBuffer, DWORD* pdwType,
+                              DWORD* pdwError)
+{
+    TraceLog("LMPROFJXP::GetRegValue - %s, %s\n", pszKey, pszValue);
+    SessionPrinter printer(*this, 0);
+    if (!printer) {
+        *pdwError = GetLastError();
+        return 0;
+    }
+    // Each spooler call costs far more than a generous buffer, so the caller's buffer is tried
+    // first and the size asked only when it is too small. A value another writer keeps growing
+    // between the calls is given up after a few rounds rather than chased.
+    DWORD dwErr = ERROR_MORE_DATA;
+    for (int nAttempt = 0; nAttempt < 4 && dwErr == ERROR_MORE_DATA; ++nAttempt) {
+        DWORD dwType = 0, cbNeeded = 0;
+        DWORD cbBuffer = DWORD(pBuffer->size());
+        dwErr = GetPrinterDataA(printer.Get(), const_cast<char*>(pszValue), &dwType,
+                                cbBuffer ? pBuffer->data() : nullptr, cbBuffer, &cbNeeded);
+        // Asked without a buffer, Wine's spooler answers an empty value with ERROR_MORE_DATA and
+        // a size of 0: it is there, and empty.
+        if (dwErr == ERROR_MORE_DATA && cbNeeded == 0)
+            dwErr = ERROR_SUCCESS;
+        if (dwErr == ERROR_SUCCESS) {
+            if (pdwType)
+                *pdwType = dwType;
+            *pdwError = ERROR_SUCCESS;
+            return cbNeeded;
+        }
+        if (dwErr == ERROR_MORE_DATA) {
+            if (cbNeeded <= cbBuffer)
+                break;
+            try {
+                pBuffer->resize(cbNeeded);
+            } catch (const std::exception&) {
+                dwErr = ERROR_NOT_ENOUGH_MEMORY;
+            }
+        }
+    }
+    TraceLog("LMPROFJXP::GetRegValue - Error %ld\n", dwErr);
+    *pdwError = dwErr;
+    return 0;
 }

@@ -2,8 +2,11 @@
 // "JxProfileCount") with "Factory Default" at registry number 0 and the user's profiles at 1 to
 // 25. The list's bytes are what the store trusts: a count that disagrees with them, or a record
 // cut at the end, is traced and never read or written past.
+#include <cstring>
+#include <exception>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "codec/store_records.h"
 #include "core/cells.h"
@@ -20,11 +23,13 @@ std::unique_ptr<BYTE[]> NewBytes(size_t cb)
 
 }  // namespace
 
-bool LMPROFJXP::AddProfileToModel(const char* pszName, const char* pszDescription, DWORD dwProfileParam1,
-                                  DWORD dwProfileParam2, DWORD dwRegNum)
+namespace {
+
+// The record a profile would be listed with; false, traced, when the profile cannot be listed.
+bool RecordToAdd(BYTE (&record)[PROFILE_RECORD_BYTES], const char* pszName, const char* pszDescription,
+                 DWORD dwProfileParam1, DWORD dwProfileParam2, DWORD dwRegNum)
 {
-    BYTE newRecord[PROFILE_RECORD_BYTES];
-    switch (EncodeProfileRecord(newRecord, pszName, pszDescription, dwProfileParam1, dwProfileParam2, dwRegNum)) {
+    switch (EncodeProfileRecord(record, pszName, pszDescription, dwProfileParam1, dwProfileParam2, dwRegNum)) {
     case PROFILE_RECORD_FITS:
         break;
     case PROFILE_NAME_MISSING:
@@ -42,60 +47,97 @@ bool LMPROFJXP::AddProfileToModel(const char* pszName, const char* pszDescriptio
         TraceLog("LMPROFJXP::AddProfileToModel - registry number %lu out of range\n", dwRegNum);
         return false;
     }
+    return true;
+}
 
-    // A size that leaves no room for one more record cannot be a list of ours either.
-    DWORD dwErr = 0;
-    DWORD cbList = GetRegValueSize(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, &dwErr);
-    if ((cbList == 0 && !ValueIsAbsent(dwErr)) || cbList > MAXDWORD - PROFILE_RECORD_BYTES) {
-        TraceLog("LMPROFJXP::AddProfileToModel - profile list unreadable - %ld\n", dwErr);
+}  // namespace
+
+bool LMPROFJXP::ReadProfileList(std::vector<BYTE>* pList)
+{
+    DWORD dwErr = ERROR_NOT_ENOUGH_MEMORY, cbRead = 0;
+    try {
+        pList->resize(PROFILE_LIST_FIRST_READ);
+        DWORD dwType = 0;
+        cbRead = ReadRegValue(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, pList, &dwType, &dwErr);
+    } catch (const std::exception&) {
+        cbRead = 0;
+    }
+    pList->resize(cbRead);
+    // A missing or empty value is no list; one the spooler will not let us read must not be
+    // taken for none and written over.
+    if (cbRead == 0 && dwErr != ERROR_FILE_NOT_FOUND && dwErr != ERROR_SUCCESS) {
+        SetLastError(dwErr);
         return false;
     }
-    bool bCreate = cbList == 0;
-    if (bCreate)
-        cbList = PROFILE_RECORD_BYTES;
-    std::unique_ptr<BYTE[]> list = NewBytes(size_t(cbList) + PROFILE_RECORD_BYTES);
-    if (!list) {
-        TraceLog("OOPS... This is not good...\n");
+    return true;
+}
+
+bool LMPROFJXP::AddProfileToModel(const char* pszName, const char* pszDescription, DWORD dwProfileParam1,
+                                  DWORD dwProfileParam2, DWORD dwRegNum)
+{
+    BYTE newRecord[PROFILE_RECORD_BYTES];
+    if (!RecordToAdd(newRecord, pszName, pszDescription, dwProfileParam1, dwProfileParam2, dwRegNum))
         return false;
-    }
-
-    if (bCreate) {
-        EncodeProfileRecord(list.get(), FACTORY_DEFAULT_PROFILE, "", 0, 0, 0);
-        DWORD dwOne = 1;
-        if (!SetRegValue(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, list.get(), PROFILE_RECORD_BYTES, REG_BINARY) ||
-            !SetRegValue(PRINTER_DRIVER_DATA, PROFILE_COUNT_VALUE, reinterpret_cast<BYTE*>(&dwOne), sizeof(dwOne),
-                         REG_DWORD))
-            return false;
-    }
-
-    // A list that exists but cannot be read back is left alone: writing the new record over it
-    // would lose every profile it holds.
-    DWORD cbRead = GetRegValue(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, list.get(), cbList);
-    if (cbRead == 0) {
+    std::vector<BYTE> list;
+    if (!ReadProfileList(&list)) {
         TraceLog("LMPROFJXP::AddProfileToModel - profile list unreadable - %ld\n", GetLastError());
         return false;
     }
-    DWORD dwCount = 0;
-    GetRegValue(PRINTER_DRIVER_DATA, PROFILE_COUNT_VALUE, reinterpret_cast<BYTE*>(&dwCount), sizeof(dwCount));
+    if (!list.empty()) {
+        // The count only tells whether it agrees with the records: the count written is made
+        // from the records, which mends one that disagreed.
+        DWORD dwCount = 0;
+        GetRegValue(PRINTER_DRIVER_DATA, PROFILE_COUNT_VALUE, reinterpret_cast<BYTE*>(&dwCount), sizeof(dwCount));
+        size_t nRecords = WholeProfileRecords(list.size());
+        if (dwCount != nRecords || nRecords * PROFILE_RECORD_BYTES != list.size())
+            TraceLog("LMPROFJXP::AddProfileToModel - count %lu, list of %lu bytes\n", dwCount, DWORD(list.size()));
+    }
+    return AddProfileToList(list, pszName, pszDescription, dwProfileParam1, dwProfileParam2, dwRegNum);
+}
 
-    // Every whole record read stays; the new one follows the last of them, and the count is
-    // written from the records, which mends a count that disagreed.
-    size_t nRecords = WholeProfileRecords(cbRead);
+bool LMPROFJXP::AddProfileToList(const std::vector<BYTE>& list, const char* pszName, const char* pszDescription,
+                                 DWORD dwProfileParam1, DWORD dwProfileParam2, DWORD dwRegNum)
+{
+    BYTE newRecord[PROFILE_RECORD_BYTES];
+    if (!RecordToAdd(newRecord, pszName, pszDescription, dwProfileParam1, dwProfileParam2, dwRegNum))
+        return false;
+    // A list that leaves no room for one more record cannot be a list of ours either.
+    if (list.size() > MAXDWORD - PROFILE_RECORD_BYTES) {
+        TraceLog("LMPROFJXP::AddProfileToModel - profile list unreadable - %ld\n", ERROR_INVALID_DATA);
+        return false;
+    }
+    // Every whole record read stays; the new one follows the last of them. Without a list, this
+    // addition creates it with "Factory Default" first.
+    bool bCreate = list.empty();
+    size_t nRecords = bCreate ? 1 : WholeProfileRecords(list.size());
     size_t cbWhole = nRecords * PROFILE_RECORD_BYTES;
-    if (dwCount != nRecords || cbWhole != cbRead)
-        TraceLog("LMPROFJXP::AddProfileToModel - count %lu, list of %lu bytes\n", dwCount, cbRead);
+    std::unique_ptr<BYTE[]> updated = NewBytes(cbWhole + PROFILE_RECORD_BYTES);
+    if (!updated) {
+        TraceLog("OOPS... This is not good...\n");
+        return false;
+    }
+    if (bCreate)
+        EncodeProfileRecord(updated.get(), FACTORY_DEFAULT_PROFILE, "", 0, 0, 0);
+    else
+        memcpy(updated.get(), list.data(), cbWhole);
 
-    if (FindProfileRecord(list.get(), cbWhole, pszName) >= 0) {
+    if (FindProfileRecord(updated.get(), cbWhole, pszName) >= 0) {
+        // A list that did not exist is still created with "Factory Default" alone.
+        DWORD dwOne = 1;
+        if (bCreate && SetRegValue(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, updated.get(), PROFILE_RECORD_BYTES,
+                                   REG_BINARY))
+            SetRegValue(PRINTER_DRIVER_DATA, PROFILE_COUNT_VALUE, reinterpret_cast<BYTE*>(&dwOne), sizeof(dwOne),
+                        REG_DWORD);
         TraceLog("profile %s is already exist.\n", pszName);
         return false;
     }
-    if (ProfileRegNumInUse(list.get(), cbWhole, dwRegNum)) {
+    if (ProfileRegNumInUse(updated.get(), cbWhole, dwRegNum)) {
         TraceLog("LMPROFJXP::AddProfileToModel - registry number %lu is taken\n", dwRegNum);
         return false;
     }
 
-    memcpy(list.get() + cbWhole, newRecord, PROFILE_RECORD_BYTES);
-    if (!SetRegValue(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, list.get(), DWORD(cbWhole + PROFILE_RECORD_BYTES),
+    memcpy(updated.get() + cbWhole, newRecord, PROFILE_RECORD_BYTES);
+    if (!SetRegValue(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, updated.get(), DWORD(cbWhole + PROFILE_RECORD_BYTES),
                      REG_BINARY))
         return false;
     DWORD dwNewCount = DWORD(nRecords + 1);
@@ -105,22 +147,20 @@ bool LMPROFJXP::AddProfileToModel(const char* pszName, const char* pszDescriptio
 
 DWORD LMPROFJXP::GetAvailableRegNum()
 {
+    std::vector<BYTE> list;
+    bool bListRead = ReadProfileList(&list);
+    return AvailableRegNumOf(list, bListRead);
+}
+
+DWORD LMPROFJXP::AvailableRegNumOf(const std::vector<BYTE>& list, bool bListRead)
+{
     DWORD dwResult = 1;
-    DWORD dwErr = 0;
-    DWORD cbList = GetRegValueSize(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, &dwErr);
-    if (cbList == 0 && !ValueIsAbsent(dwErr)) {
+    if (!bListRead) {
+        // Number 1 would be a guess: if it is taken, an import would overwrite its pack.
         TraceLog("LMPROFJXP::GetAvailableRegNum - profile list unreadable\n");
         dwResult = PROFILE_REG_NUM_UNKNOWN;
-    } else if (cbList != 0) {
-        std::unique_ptr<BYTE[]> list = NewBytes(cbList);
-        DWORD cbRead = list ? GetRegValue(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, list.get(), cbList) : 0;
-        if (cbRead == 0) {
-            // Number 1 would be a guess: if it is taken, an import would overwrite its pack.
-            TraceLog("LMPROFJXP::GetAvailableRegNum - profile list unreadable\n");
-            dwResult = PROFILE_REG_NUM_UNKNOWN;
-        } else {
-            dwResult = LowestFreeRegNum(list.get(), cbRead);
-        }
+    } else if (!list.empty()) {
+        dwResult = LowestFreeRegNum(list.data(), list.size());
     }
     TraceLog("GetAvailableRegNum - %d\n", dwResult);
     return dwResult;
@@ -129,14 +169,11 @@ DWORD LMPROFJXP::GetAvailableRegNum()
 DWORD LMPROFJXP::GetProfRegNum(const char* pszProfile)
 {
     DWORD dwResult = 0;
-    DWORD dwErr = 0;
-    DWORD cbList = GetRegValueSize(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, &dwErr);
-    std::unique_ptr<BYTE[]> list = cbList ? NewBytes(cbList) : nullptr;
-    if (list) {
-        DWORD cbRead = GetRegValue(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, list.get(), cbList);
-        long nFound = FindProfileRecord(list.get(), cbRead, pszProfile);
+    std::vector<BYTE> list;
+    if (ReadProfileList(&list)) {
+        long nFound = FindProfileRecord(list.data(), list.size(), pszProfile);
         ProfileRecord rec;
-        if (nFound >= 0 && ReadProfileRecord(list.get(), cbRead, size_t(nFound), &rec))
+        if (nFound >= 0 && ReadProfileRecord(list.data(), list.size(), size_t(nFound), &rec))
             dwResult = rec.dwRegNum;
     }
     TraceLog("GetProfRegNum - %d\n", dwResult);
@@ -159,14 +196,10 @@ int LMPROFJXP::GetProfileDataFromModel(char (*pNames)[PROFILE_NAME_CELL], char (
             return 0;
         // The list is read at its own size: a larger count would read past the records, a
         // smaller one would make the read fail and hide every profile.
-        DWORD dwErr = 0;
-        DWORD cbList = GetRegValueSize(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, &dwErr);
-        std::unique_ptr<BYTE[]> list = cbList ? NewBytes(cbList) : nullptr;
-        if (!list)
+        std::vector<BYTE> list;
+        if (!ReadProfileList(&list) || list.empty())
             return 0;
-        DWORD cbRead = GetRegValue(PRINTER_DRIVER_DATA, PROFILE_LIST_VALUE, list.get(), cbList);
-        if (cbRead == 0)
-            return 0;
+        DWORD cbRead = DWORD(list.size());
         size_t nRecords = WholeProfileRecords(cbRead);
         if (dwCount != nRecords || nRecords * PROFILE_RECORD_BYTES != cbRead)
             TraceLog("LMPROFILE::GetProfileDataFromModel - count %lu, list of %lu bytes\n", dwCount, cbRead);
@@ -176,7 +209,7 @@ int LMPROFJXP::GetProfileDataFromModel(char (*pNames)[PROFILE_NAME_CELL], char (
         std::unique_ptr<BYTE[]> cache = NewBytes(nRecords * PROFILE_RECORD_BYTES);
         if (!cache)
             return 0;
-        size_t nKept = CopySoundProfileRecords(list.get(), cbRead, cache.get());
+        size_t nKept = CopySoundProfileRecords(list.data(), cbRead, cache.get());
         if (nKept != nRecords)
             TraceLog("LMPROFILE::GetProfileDataFromModel - %d damaged records left out\n", int(nRecords - nKept));
         if (nKept == 0)

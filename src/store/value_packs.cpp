@@ -2,6 +2,7 @@
 // names, types and sizes, and one data value "JXP_%04d_%s" per entry. On Windows 9x the data of
 // the profiles other than "Factory Default" lives in files in the driver's directory instead.
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <new>
 #include <vector>
@@ -72,7 +73,8 @@ void LMPROFJXP::SaveProfileRegValue(const char* pszProfile, int nRegNum, const c
     SaveProfileRegValues(pszProfile, nRegNum, &value, 1);
 }
 
-DWORD LMPROFJXP::SaveProfileRegValues(const char* pszProfile, int nRegNum, const PROFILEVALUE* pValues, DWORD nValues)
+DWORD LMPROFJXP::SaveProfileRegValues(const char* pszProfile, int nRegNum, const PROFILEVALUE* pValues, DWORD nValues,
+                                      bool bNewPack)
 {
     if (nRegNum == REG_NUM_BY_NAME)
         nRegNum = int(GetProfRegNum(pszProfile));
@@ -80,9 +82,10 @@ DWORD LMPROFJXP::SaveProfileRegValues(const char* pszProfile, int nRegNum, const
     MakeIndexName(szIndex, nRegNum);
 
     // The index is read once, at the first value that can be stored, and kept here as the
-    // printer holds it after each value.
+    // printer holds it after each value. A new pack starts from no entry at all: whatever index
+    // lies under the number is replaced whole by the first value's.
     std::vector<BYTE> index;
-    bool bIndexRead = false;
+    bool bIndexRead = bNewPack;
     DWORD nStored = 0;
     for (DWORD v = 0; v < nValues; ++v) {
         const char* pszValue = pValues[v].pszName;
@@ -112,48 +115,57 @@ DWORD LMPROFJXP::SaveProfileRegValues(const char* pszProfile, int nRegNum, const
         }
 
         if (!bIndexRead) {
-            DWORD dwSizeErr = 0;
-            DWORD cbIndex = GetRegValueSize(PRINTER_DRIVER_DATA, szIndex, &dwSizeErr);
+            // Writing back an index that was not read would replace the pack's list with
+            // garbage: only a missing or empty one counts as none.
+            DWORD dwErr = ERROR_NOT_ENOUGH_MEMORY, cbIndex = 0;
+            try {
+                index.resize(VALUE_INDEX_FIRST_READ);
+                DWORD dwIndexType = 0;
+                cbIndex = ReadRegValue(PRINTER_DRIVER_DATA, szIndex, &index, &dwIndexType, &dwErr);
+            } catch (const std::exception&) {
+                cbIndex = 0;
+            }
             TraceLog("dwRead = %ld\n", cbIndex);
-            if ((cbIndex == 0 && !ValueIsAbsent(dwSizeErr)) || cbIndex > MAXDWORD - VALUE_ENTRY_BYTES) {
+            if ((cbIndex == 0 && dwErr != ERROR_FILE_NOT_FOUND && dwErr != ERROR_SUCCESS) ||
+                cbIndex > MAXDWORD - VALUE_ENTRY_BYTES) {
                 TraceLog("LMPROFJXP::SaveProfileRegValue - index unreadable - %s\n", szIndex);
                 return nStored;
             }
-            if (cbIndex > 0) {
-                try {
-                    index.resize(cbIndex);
-                } catch (const std::exception&) {
-                    TraceLog("LMPROFJXP::SaveProfileRegValue - index unreadable - %s\n", szIndex);
-                    return nStored;
-                }
-                // Writing back an index that was not read would replace the pack's list with
-                // garbage.
-                DWORD cbRead = GetRegValue(PRINTER_DRIVER_DATA, szIndex, index.data(), cbIndex);
-                if (cbRead == 0) {
-                    TraceLog("LMPROFJXP::SaveProfileRegValue - index unreadable - %s\n", szIndex);
-                    return nStored;
-                }
-                index.resize(cbRead);
-            }
+            index.resize(cbIndex);
             bIndexRead = true;
         } else {
             TraceLog("dwRead = %ld\n", DWORD(index.size()));
         }
 
         // The index as it will list the value: every entry of the name takes the new size, or
-        // a new entry follows the last whole one (a cut entry at the end is dropped).
-        std::vector<BYTE> updated;
+        // a new entry follows the last whole one (a cut entry at the end is dropped). What it
+        // held before is kept aside only when entries change in place or a cut one is dropped;
+        // a new entry at the end is simply cut off again.
+        size_t cbBefore = index.size();
+        size_t cbWhole = WholeValueEntries(cbBefore) * VALUE_ENTRY_BYTES;
+        std::vector<BYTE> before;
         try {
-            updated = index;
-            if (updated.empty() || SetValueEntrySize(updated.data(), updated.size(), pszValue, cbData) == 0) {
-                size_t cbWhole = WholeValueEntries(updated.size()) * VALUE_ENTRY_BYTES;
-                updated.resize(cbWhole + VALUE_ENTRY_BYTES);
-                EncodeValueEntry(updated.data() + cbWhole, pszValue, dwType, cbData);
+            bool bListed = false;
+            for (size_t off = 0; off < cbWhole && !bListed; off += VALUE_ENTRY_BYTES)
+                bListed = FieldIs(reinterpret_cast<const char*>(index.data() + off), VALUE_NAME_FIELD, pszValue);
+            if (bListed || cbWhole != cbBefore)
+                before = index;
+            if (bListed) {
+                SetValueEntrySize(index.data(), cbWhole, pszValue, cbData);
+            } else {
+                index.resize(cbWhole + VALUE_ENTRY_BYTES);
+                EncodeValueEntry(index.data() + cbWhole, pszValue, dwType, cbData);
             }
         } catch (const std::exception&) {
             TraceLog("LMPROFJXP::SaveProfileRegValue - out of memory - %s\n", pszValue);
             return nStored;
         }
+        auto undo = [&] {
+            if (!before.empty())
+                index.swap(before);
+            else
+                index.resize(cbBefore);
+        };
 
         // The data first, the index after it: a store cut short leaves no entry for a value
         // whose data is not there.
@@ -162,6 +174,7 @@ DWORD LMPROFJXP::SaveProfileRegValues(const char* pszProfile, int nRegNum, const
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!file) {
                 TraceLog("LMPROFJXP::SaveProfileRegValue - cannot create %s - %ld\n", szPath, GetLastError());
+                undo();
                 continue;
             }
             DWORD cbWritten = 0;
@@ -169,17 +182,19 @@ DWORD LMPROFJXP::SaveProfileRegValues(const char* pszProfile, int nRegNum, const
             if (!bWritten)
                 TraceLog("LMPROFJXP::SaveProfileRegValue - write error %ld\n", GetLastError());
             TraceLog("LMPROFJXP::SaveProfileRegValue\nFile - %s, %ld bytes written\n", szPath, cbWritten);
-            if (!bWritten)
+            if (!bWritten) {
+                undo();
                 continue;
+            }
         } else if (SetRegValue(PRINTER_DRIVER_DATA, szData, pData, cbData, dwType)) {
             TraceLog("Success %s, %ld\n", szData, cbData);
         } else {
             TraceLog("Error %ld\n", GetLastError());
+            undo();
             continue;
         }
-        if (!SetRegValue(PRINTER_DRIVER_DATA, szIndex, updated.data(), DWORD(updated.size()), REG_BINARY))
+        if (!SetRegValue(PRINTER_DRIVER_DATA, szIndex, index.data(), DWORD(index.size()), REG_BINARY))
             return nStored;
-        index.swap(updated);
         ++nStored;
     }
     return nStored;
@@ -259,6 +274,73 @@ DWORD LMPROFJXP::LoadProfileRegValue(const char* pszProfile, int nRegNum, const 
         *pcbOut = cbValue;
     if (pdwType)
         *pdwType = dwType;
+    TraceLog("LoadProfileRegValue - %s, %ld, %s\n", pszValue, cbValue, szData);
+    return cbValue;
+}
+
+DWORD LMPROFJXP::ReadProfileIndex(int nRegNum, std::vector<BYTE>* pIndex)
+{
+    char szIndex[32];
+    MakeIndexName(szIndex, nRegNum);
+    DWORD dwErr = 0, cbRead = 0;
+    try {
+        pIndex->resize(VALUE_INDEX_FIRST_READ);
+        DWORD dwType = 0;
+        cbRead = ReadRegValue(PRINTER_DRIVER_DATA, szIndex, pIndex, &dwType, &dwErr);
+    } catch (const std::exception&) {
+        cbRead = 0;
+    }
+    pIndex->resize(cbRead);
+    return cbRead;
+}
+
+DWORD LMPROFJXP::ReadProfileRegValue(const char* pszProfile, int nRegNum, const char* pszValue,
+                                     std::vector<BYTE>* pBuffer, DWORD* pdwType)
+{
+    TraceLog("LMPROFJXP::LoadProfileRegValue %s, %s\n", pszProfile ? pszProfile : "", pszValue ? pszValue : "");
+    char szData[VALUE_NAME_FIELD];
+    if (!pszValue || !MakeDataName(szData, nRegNum, pszValue))
+        return 0;
+
+    if (m_bAnsi && nRegNum != 0) {
+        char szPath[MAX_PATH];
+        if (!MakeDataFilePath(szPath, m_szDriverDir, m_tszPrinterName, szData))
+            return 0;
+        ReplaceInvalidChar4Filename(szPath);
+        AutoFile file(CreateFileA(szPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            return 0;
+        DWORD cbFile = GetFileSize(file.Get(), nullptr);
+        if (cbFile == INVALID_FILE_SIZE)
+            return 0;
+        if (cbFile == 0) {
+            TraceLog("LoadProfileRegValue - Size - %s, %ld, %s\n", pszValue, 0L, szData);
+            return 0;
+        }
+        try {
+            if (pBuffer->size() < cbFile)
+                pBuffer->resize(cbFile);
+        } catch (const std::exception&) {
+            TraceLog("LMPROFJXP::LoadProfileRegValue - out of memory - %lu\n", cbFile);
+            return 0;
+        }
+        DWORD cbRead = 0;
+        if (!ReadFile(file.Get(), pBuffer->data(), cbFile, &cbRead, nullptr) || cbRead != cbFile) {
+            TraceLog("LMPROFJXP::LoadProfileRegValue - read error %ld\n", GetLastError());
+            return 0;
+        }
+        *pdwType = REG_BINARY;
+        TraceLog("LMPROFJXP::LoadProfileRegValue\nFile - %s, %ld bytes read\n", szPath, cbRead);
+        return cbFile;
+    }
+
+    DWORD dwType = 0, dwErr = 0;
+    DWORD cbValue = ReadRegValue(PRINTER_DRIVER_DATA, szData, pBuffer, &dwType, &dwErr);
+    if (cbValue == 0) {
+        TraceLog("Error %ld\n", dwErr);
+        return 0;
+    }
+    *pdwType = dwType;
     TraceLog("LoadProfileRegValue - %s, %ld, %s\n", pszValue, cbValue, szData);
     return cbValue;
 }

@@ -13,6 +13,7 @@
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
 #include "fixture_names.h"
+#include "store_test_support.h"
 #include "test_support.h"
 
 namespace {
@@ -101,4 +102,36 @@ TEST_F(ExportDefault, PlugInsTravelWhenOnlyTheDefaultLacksAMainBlock)
             blocks.insert(line);
     }
     EXPECT_EQ(2u, blocks.size()) << TraceCapture::Dump();
+}
+
+// Every value is read once, into a buffer of the size the index gives for it: the list (for the
+// session's cache at its first export, then for the registry number), the index, the DEVMODE,
+// the other values and "_Setup". Nothing is measured first.
+TEST_F(ExportDefault, ReadsTheListTheIndexAndEachValueOnce)
+{
+    {
+        std::wstring wide(PRINTER, PRINTER + sizeof(PRINTER) - 1);
+        LMPROFJXP session(nullptr, RunsAsWin9x() ? static_cast<const void*>(PRINTER) : wide.c_str(), nullptr);
+        DWORD dwTray = 2;
+        std::vector<BYTE> notes(300, 0x4E), setup(40, 0x53);
+        session.SaveProfileRegValue("Office", 1, "Tray", reinterpret_cast<BYTE*>(&dwTray), 4, REG_DWORD);
+        session.SaveProfileRegValue("Office", 1, "Notes", notes.data(), DWORD(notes.size()), REG_BINARY);
+        session.SaveProfileRegValue("Office", 1, "_Setup", setup.data(), DWORD(setup.size()), REG_BINARY);
+    }
+    ASSERT_TRUE(InitJxpApi(nullptr, PRINTER));
+    std::vector<std::string> reads;
+    {
+        SpoolerCalls calls;
+        ExportProfileToJxp("Office", m_file.c_str());
+        reads = calls.reads;
+    }
+    char names[1][PROFILE_NAME_CELL];
+    EXPECT_EQ(1, GetProfileListFromJxp(m_file.c_str(), names[0], nullptr, nullptr, 1));
+    CloseJxpApi(nullptr, nullptr);
+    std::vector<std::string> expected = {"JxProfileCount", "JxProfileData", "JxProfileData", "JXP_0001"};
+    // On Windows 9x the values of a profile other than "Factory Default" are files.
+    if (!RunsAsWin9x())
+        expected.insert(expected.end(), {"JXP_0001_Default DevMode", "JXP_0001_Tray", "JXP_0001_Notes",
+                                         "JXP_0001__Setup"});
+    EXPECT_EQ(expected, reads);
 }

@@ -148,3 +148,27 @@ TEST_F(IniDecorated, NamesThatWouldNotFitTheNameCellAreNotThere)
     EXPECT_STREQ("huge", result.Get());
     EXPECT_TRUE(result.GuardIntact());
 }
+
+// A document remembers the section names its text has no header for, so a long installation
+// file is not read through again for each of them. A section that is there is never taken for
+// missing, also after a key it lacks was asked for, and every answer stays what it was.
+TEST_F(IniDecorated, RepeatedLookupsAnswerAsTheFirst)
+{
+    for (bool bUnicode : {false, true}) {
+        SCOPED_TRACE(bUnicode);
+        // A section no candidate names keeps the file above the smallest one loaded.
+        INIFILE ini(WriteSetup({".0411", ""}, bUnicode).c_str(), 0);
+        for (int nRound = 0; nRound < 2; ++nRound) {
+            SCOPED_TRACE(nRound);
+            wchar_t wide[64] = L"";
+            char narrow[64] = "";
+            EXPECT_FALSE(ini.GetDecoratedValueW(L"Setup", L"Missing", wide, 0));
+            EXPECT_TRUE(ini.GetDecoratedValueW(L"Setup", L"Which", wide, 0));
+            EXPECT_STREQ(L"<>", wide);
+            EXPECT_TRUE(ini.GetValueByOsA("Setup", "Which", INI_LINE_NONE, narrow, 64, 0));
+            EXPECT_STREQ("<>", narrow);
+            EXPECT_FALSE(ini.GetDecoratedValueW(L"Other", L"Which", wide, 0));
+            EXPECT_FALSE(ini.GetValueByOsA("Other", "Which", INI_LINE_NONE, narrow, 64, 0));
+        }
+    }
+}

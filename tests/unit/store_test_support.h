@@ -108,3 +108,83 @@ protected:
     std::unique_ptr<ScratchPrinter> m_printer;
     std::unique_ptr<LMPROFJXP> m_session;
 };
+
+// While alive, this program's printer-data calls (the static library's among them) go through
+// counters that note each value read and written, in order. SetPrinterDataA fails with
+// ERROR_ACCESS_DENIED once nWrites writes went through (-1: never), as a store cut short midway
+// would, and always for the value named pszRefused. One at a time.
+class SpoolerCalls {
+public:
+    explicit SpoolerCalls(long nWrites = -1, const char* pszRefused = "")
+    {
+        s_pThis = this;
+        m_nWritesLeft = nWrites;
+        m_refused = pszRefused;
+        Patch("GetPrinterDataA", reinterpret_cast<void*>(&Get), reinterpret_cast<void**>(&s_pfnGet));
+        Patch("SetPrinterDataA", reinterpret_cast<void*>(&Set), reinterpret_cast<void**>(&s_pfnSet));
+    }
+    ~SpoolerCalls()
+    {
+        void* pOld = nullptr;
+        Patch("GetPrinterDataA", reinterpret_cast<void*>(s_pfnGet), &pOld);
+        Patch("SetPrinterDataA", reinterpret_cast<void*>(s_pfnSet), &pOld);
+        s_pThis = nullptr;
+    }
+    SpoolerCalls(const SpoolerCalls&) = delete;
+    SpoolerCalls& operator=(const SpoolerCalls&) = delete;
+
+    std::vector<std::string> reads;    // value names, one per GetPrinterDataA
+    std::vector<std::string> writes;   // value names of the writes that went through
+
+private:
+    typedef DWORD(WINAPI* GetFn)(HANDLE, LPSTR, LPDWORD, LPBYTE, DWORD, LPDWORD);
+    typedef DWORD(WINAPI* SetFn)(HANDLE, LPSTR, DWORD, LPBYTE, DWORD);
+    static DWORD WINAPI Get(HANDLE h, LPSTR pszName, LPDWORD pdwType, LPBYTE p, DWORD cb, LPDWORD pcb)
+    {
+        s_pThis->reads.push_back(pszName);
+        return s_pfnGet(h, pszName, pdwType, p, cb, pcb);
+    }
+    static DWORD WINAPI Set(HANDLE h, LPSTR pszName, DWORD dwType, LPBYTE p, DWORD cb)
+    {
+        if (s_pThis->m_nWritesLeft == 0 || s_pThis->m_refused == pszName)
+            return ERROR_ACCESS_DENIED;
+        if (s_pThis->m_nWritesLeft > 0)
+            --s_pThis->m_nWritesLeft;
+        s_pThis->writes.push_back(pszName);
+        return s_pfnSet(h, pszName, dwType, p, cb);
+    }
+    // Points this program's import slot of winspool.drv!pszFunction at pfnNew.
+    static void Patch(const char* pszFunction, void* pfnNew, void** ppfnOld)
+    {
+        BYTE* pBase = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+        auto* pNt = reinterpret_cast<IMAGE_NT_HEADERS*>(pBase + reinterpret_cast<IMAGE_DOS_HEADER*>(pBase)->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& dir = pNt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* pImport = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(pBase + dir.VirtualAddress); pImport->Name;
+             ++pImport) {
+            if (lstrcmpiA(reinterpret_cast<const char*>(pBase + pImport->Name), "winspool.drv") != 0)
+                continue;
+            auto* pSlot = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pImport->FirstThunk);
+            auto* pName = reinterpret_cast<IMAGE_THUNK_DATA*>(pBase + pImport->OriginalFirstThunk);
+            for (; pName->u1.AddressOfData; ++pName, ++pSlot) {
+                if (IMAGE_SNAP_BY_ORDINAL(pName->u1.Ordinal) ||
+                    strcmp(reinterpret_cast<const char*>(
+                               reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(pBase + pName->u1.AddressOfData)->Name),
+                           pszFunction) != 0)
+                    continue;
+                DWORD dwOld = 0;
+                VirtualProtect(&pSlot->u1.Function, sizeof(pSlot->u1.Function), PAGE_READWRITE, &dwOld);
+                *ppfnOld = reinterpret_cast<void*>(pSlot->u1.Function);
+                pSlot->u1.Function = reinterpret_cast<ULONG_PTR>(pfnNew);
+                VirtualProtect(&pSlot->u1.Function, sizeof(pSlot->u1.Function), dwOld, &dwOld);
+                return;
+            }
+        }
+        ADD_FAILURE() << "this program does not import " << pszFunction;
+    }
+
+    long m_nWritesLeft;
+    std::string m_refused;
+    static inline SpoolerCalls* s_pThis = nullptr;
+    static inline GetFn s_pfnGet = nullptr;
+    static inline SetFn s_pfnSet = nullptr;
+};

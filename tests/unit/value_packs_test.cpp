@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "store/profile_store.h"
 #include "store_test_support.h"
 
@@ -229,4 +231,119 @@ TEST_F(ValuePacks, ApplyWritesEmptyValuesAndSkipsMissingOnes)
     EXPECT_TRUE(Data("LmEmpty", &dwType).empty());
     EXPECT_EQ(DWORD(REG_BINARY), dwType) << "the value is gone instead of empty";
     EXPECT_EQ(std::vector<BYTE>(old, old + 3), Data("LmGone"));
+}
+
+namespace {
+
+struct PackValue {
+    std::string name;
+    std::vector<BYTE> data;
+};
+
+// The pack of "Factory Default", kept in the printer data on every system: a value's data
+// before its entry, the index whole after each value.
+class PackStore : public ValuePacks {
+protected:
+    void SetUp() override
+    {
+        ValuePacks::SetUp();
+        for (const char* pszName : {"Default DevMode", "A", "B", "C"}) {
+            std::vector<BYTE> data(pszName[0] == 'B' ? 0 : 40 + strlen(pszName) * 7);
+            for (size_t i = 0; i < data.size(); ++i)
+                data[i] = PatternByte(DWORD(i), DWORD(pszName[0]));
+            m_values.push_back({pszName, data});
+        }
+        for (const PackValue& value : m_values)
+            m_pack.push_back({value.name.c_str(), value.data.data(), DWORD(value.data.size()), REG_BINARY});
+    }
+    // An index of its own under number 0: "Old", whose data is there, and "A" with other data.
+    void WriteOldPack()
+    {
+        HKEY h = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DriverDataKey(m_name).c_str(), 0, KEY_ALL_ACCESS, &h) == ERROR_SUCCESS) {
+            for (const PackValue& value : m_values)
+                RegDeleteValueA(h, ("JXP_0000_" + value.name).c_str());
+            RegCloseKey(h);
+        }
+        std::vector<BYTE> old(50, 0x01), index(2 * 268, 0);
+        strcpy(reinterpret_cast<char*>(index.data()), "Old");
+        strcpy(reinterpret_cast<char*>(index.data() + 268), "A");
+        for (size_t off : {size_t(0), size_t(268)}) {
+            index[off + 260] = REG_BINARY;
+            index[off + 264] = 50;
+        }
+        WriteData(m_name, "JXP_0000", REG_BINARY, index.data(), index.size());
+        WriteData(m_name, "JXP_0000_Old", REG_BINARY, old.data(), old.size());
+        WriteData(m_name, "JXP_0000_A", REG_BINARY, old.data(), old.size());
+    }
+    // The names the index lists, each checked against its data: there, of the listed size.
+    std::vector<std::string> Listed()
+    {
+        std::vector<BYTE> index = Data("JXP_0000");
+        std::vector<std::string> names;
+        for (size_t i = 0; i < index.size() / 268; ++i) {
+            std::string name = EntryName(index, i);
+            DWORD dwType = 0;
+            std::vector<BYTE> data = Data(("JXP_0000_" + name).c_str(), &dwType);
+            EXPECT_NE(0u, dwType) << name << " is listed, its data is missing";
+            EXPECT_EQ(U32At(index, i * 268 + 264), data.size()) << name;
+            names.push_back(name);
+        }
+        return names;
+    }
+
+    std::vector<PackValue> m_values;
+    std::vector<PROFILEVALUE> m_pack;
+};
+
+}  // namespace
+
+// Cut short at any write, a new pack's index lists exactly the values stored so far; until the
+// first is listed the old index stays whole. No index is read for a new pack.
+TEST_F(PackStore, NewPackCutShortAtAnyWriteListsOnlyValuesWhoseDataIsThere)
+{
+    for (long nWrites = 0; nWrites <= 8; ++nWrites) {
+        SCOPED_TRACE(nWrites);
+        WriteOldPack();
+        DWORD nStored;
+        {
+            SpoolerCalls calls(nWrites);
+            nStored = m_session->SaveProfileRegValues("P", 0, m_pack.data(), DWORD(m_pack.size()), true);
+            EXPECT_EQ(std::vector<std::string>(), calls.reads);
+        }
+        EXPECT_EQ(DWORD(nWrites / 2), nStored);
+        std::vector<std::string> expected = {"Old", "A"};
+        if (nStored > 0) {
+            expected = {"Default DevMode", "A", "B", "C"};
+            expected.resize(nStored);
+        }
+        EXPECT_EQ(expected, Listed());
+    }
+}
+
+// An existing pack's index is read once; a value whose data is refused leaves the index as it
+// was, whether its entry would have been new or an old one given a new size.
+TEST_F(PackStore, IndexIsReadOnceAndARefusedValueLeavesItsEntryAsItWas)
+{
+    for (const char* pszRefused : {"", "JXP_0000_A", "JXP_0000_B"}) {
+        SCOPED_TRACE(pszRefused);
+        WriteOldPack();
+        SpoolerCalls calls(-1, pszRefused);
+        EXPECT_EQ(*pszRefused ? 3u : 4u, m_session->SaveProfileRegValues("P", 0, m_pack.data(), DWORD(m_pack.size())));
+        EXPECT_EQ(std::vector<std::string>{"JXP_0000"}, calls.reads);
+        std::vector<std::string> expected = {"JXP_0000_Default DevMode", "JXP_0000", "JXP_0000_A", "JXP_0000",
+                                             "JXP_0000_B",               "JXP_0000", "JXP_0000_C", "JXP_0000"};
+        auto refused = std::find(expected.begin(), expected.end(), pszRefused);
+        if (refused != expected.end())
+            expected.erase(refused, refused + 2);
+        EXPECT_EQ(expected, calls.writes);
+        std::vector<std::string> listed = {"Old", "A", "Default DevMode", "B", "C"};
+        if (std::string(pszRefused) == "JXP_0000_B")
+            listed.erase(listed.begin() + 3);
+        if (std::string(pszRefused) == "JXP_0000_A") {
+            // "A" keeps its old entry, which still describes its old data.
+            EXPECT_EQ(50u, U32At(Data("JXP_0000"), 268 + 264));
+        }
+        EXPECT_EQ(listed, Listed());
+    }
 }
