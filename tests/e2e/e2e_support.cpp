@@ -8,11 +8,10 @@ const char OFFICE_DESCRIPTION[] = "Front desk, plain paper";
 
 size_t BlockAt(const Bytes& v, WORD wId)
 {
-    for (size_t off = MainAt(v); off + 16 <= v.size() && U32(v, off) == 0x4C6D5064; off += U32(v, off + 12)) {
+    for (size_t off = MainAt(v); off + 16 <= v.size() && U32(v, off) == 0x4C6D5064 && U32(v, off + 12) >= 16;
+         off += U32(v, off + 12)) {
         if (U16(v, off + 4) == wId)
             return off;
-        if (U32(v, off + 12) < 16)
-            break;
     }
     return 0;
 }
@@ -20,12 +19,11 @@ size_t BlockAt(const Bytes& v, WORD wId)
 std::string FirstDifference(const Bytes& a, const Bytes& b, size_t from, size_t to)
 {
     if (a.size() < to || b.size() < to)
-        return "records too short: " + std::to_string(a.size()) + " and " + std::to_string(b.size()) + " bytes for " +
+        return "records of " + std::to_string(a.size()) + " and " + std::to_string(b.size()) + " bytes, not " +
                std::to_string(to);
     for (size_t i = from; i < to; ++i) {
         if (a[i] != b[i])
-            return "first difference at offset " + std::to_string(i) + ": " + std::to_string(a[i]) + " vs " +
-                   std::to_string(b[i]);
+            return "at offset " + std::to_string(i) + ": " + std::to_string(a[i]) + " vs " + std::to_string(b[i]);
     }
     return "";
 }
@@ -33,15 +31,12 @@ std::string FirstDifference(const Bytes& a, const Bytes& b, size_t from, size_t 
 std::vector<FileEntry> Entries(const Bytes& file)
 {
     std::vector<FileEntry> entries;
-    size_t off = 144;
-    for (int i = 0; i < int16_t(U16(file, 12)) && off + 700 <= file.size(); ++i) {
-        size_t cb = 700;
-        for (int s = 0; s < 4; ++s)
-            cb += U32(file, off + 556 + 4 * size_t(s));
-        if (off + cb > file.size())
+    for (size_t off = 144; int(entries.size()) < int16_t(U16(file, 12)) && off + 700 <= file.size();) {
+        size_t end = off + 700 + U32(file, off + 556) + U32(file, off + 560) + U32(file, off + 564) + U32(file, off + 568);
+        if (end > file.size())
             break;
-        entries.push_back(FileEntry{Bytes(file.begin() + long(off), file.begin() + long(off + cb))});
-        off += cb;
+        entries.push_back(FileEntry{Bytes(file.begin() + long(off), file.begin() + long(end))});
+        off = end;
     }
     return entries;
 }
@@ -55,36 +50,29 @@ Bytes JoinEntries(const Bytes& head, const std::vector<FileEntry>& entries)
     return file;
 }
 
-// ---- printers -----------------------------------------------------------------------------
-
 TestPrinter::TestPrinter(const std::string& name, const char* pszModel) : m_printer(name.c_str(), pszModel)
 {
     if (m_printer.Ok() && RunsAsWin9x())
         m_driverDir = Session()->m_szDriverDir;
 }
 
-namespace {
-
-// Calls fn with each Windows 9x data file of the printer's profiles.
-template <typename Fn>
-void ForEachDataFile(const std::string& prefix, Fn fn)
-{
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((prefix + "*").c_str(), &fd);
-    for (BOOL bMore = h != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(h, &fd))
-        fn(fd.cFileName);
-    if (h != INVALID_HANDLE_VALUE)
-        FindClose(h);
-}
-
-}  // namespace
-
+// Windows 9x keeps the profiles' data in files beside the driver, which no deletion of the
+// printer removes.
 TestPrinter::~TestPrinter()
 {
-    // Windows 9x keeps the profiles' data in files beside the driver, which no deletion of
-    // the printer removes.
-    if (!m_driverDir.empty())
-        ForEachDataFile(DataFilePrefix(), [&](const char* psz) { DeleteFileA((m_driverDir + "\\" + psz).c_str()); });
+    ForEachDataFile([&](const std::string& path) { DeleteFileA(path.c_str()); });
+}
+
+template <typename Fn>
+void TestPrinter::ForEachDataFile(Fn fn) const
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = m_driverDir.empty() ? INVALID_HANDLE_VALUE
+                                   : FindFirstFileA((m_driverDir + "\\" + Name() + "_JXP_*").c_str(), &fd);
+    for (BOOL bMore = h != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(h, &fd))
+        fn(m_driverDir + "\\" + fd.cFileName);
+    if (h != INVALID_HANDLE_VALUE)
+        FindClose(h);
 }
 
 Bytes TestPrinter::DefaultDevMode() const
@@ -112,19 +100,17 @@ std::vector<ProfileRecord> TestPrinter::List() const
 {
     Bytes list = Data("JxProfileData");
     std::vector<ProfileRecord> records(list.size() / sizeof(ProfileRecord));
-    if (!records.empty())
-        memcpy(records.data(), list.data(), records.size() * sizeof(ProfileRecord));
+    memcpy(records.data(), list.data(), records.size() * sizeof(ProfileRecord));
     return records;
 }
 
 Pack TestPrinter::Values(int nRegNum) const
 {
-    Pack pack;
     auto session = Session();
-    DWORD n = session->EnumProfileRegValue("", nRegNum, nullptr, nullptr, 0);
-    std::vector<char[PRINTER_NAME_CHARS]> names(n);
-    n = n ? session->EnumProfileRegValue("", nRegNum, names.data(), nullptr, n) : 0;
-    for (DWORD i = 0; i < n; ++i) {
+    std::vector<char[PRINTER_NAME_CHARS]> names(session->EnumProfileRegValue("", nRegNum, nullptr, nullptr, 0));
+    DWORD n = names.empty() ? 0 : session->EnumProfileRegValue("", nRegNum, names.data(), nullptr, names.size());
+    Pack pack;
+    for (DWORD i = 0; i < n && i < names.size(); ++i) {
         Bytes data(session->LoadProfileRegValue("", nRegNum, names[i], nullptr, 0, nullptr, nullptr));
         DWORD cbOut = 0, dwType = 0;
         if (!data.empty())
@@ -151,14 +137,9 @@ StoreState TestPrinter::State() const
         }
         RegCloseKey(h);
     }
-    if (!m_driverDir.empty())
-        ForEachDataFile(DataFilePrefix(), [&](const char* psz) {
-            state[std::string("file:") + psz] = ReadBytes(m_driverDir + "\\" + psz);
-        });
+    ForEachDataFile([&](const std::string& path) { state["file:" + path] = ReadBytes(path); });
     return state;
 }
-
-// ---- "Office" -------------------------------------------------------------------------------
 
 Bytes OfficeDevMode(const Bytes& laserDefault, short nCopies)
 {
@@ -166,10 +147,9 @@ Bytes OfficeDevMode(const Bytes& laserDefault, short nCopies)
     Dm(dm)->dmCopies = nCopies;
     Dm(dm)->dmScale = OFFICE_SCALE;
     wcscpy(Dm(dm)->dmFormName, L"Legal");
-    size_t main = MainAt(dm);
-    PutU16At(dm, main + MAIN_PRINT_SIZE, OFFICE_PRINT_SIZE);
-    PutU16At(dm, main + MAIN_OUTPUT_BIN, OFFICE_OUTPUT_BIN);
-    PutU16At(dm, main + MAIN_BRIGHTNESS, WORD(OFFICE_BRIGHTNESS));
+    PutU16At(dm, MainAt(dm) + MAIN_PRINT_SIZE, OFFICE_PRINT_SIZE);
+    PutU16At(dm, MainAt(dm) + MAIN_OUTPUT_BIN, OFFICE_OUTPUT_BIN);
+    PutU16At(dm, MainAt(dm) + MAIN_BRIGHTNESS, WORD(OFFICE_BRIGHTNESS));
     // A watermark and a prologue of the user's own in the plug-in blocks.
     size_t watermark = BlockAt(dm, 20000), prologue = BlockAt(dm, 10000);
     for (size_t i = 16; watermark && i < 128; ++i)
@@ -179,29 +159,31 @@ Bytes OfficeDevMode(const Bytes& laserDefault, short nCopies)
     return dm;
 }
 
-namespace {
-
-Bytes Pattern(size_t n, DWORD dwSeed)
+Bytes NotesBytes(DWORD dwSeed)
 {
-    Bytes bytes(n);
-    for (size_t i = 0; i < n; ++i)
-        bytes[i] = PatternByte(DWORD(i), dwSeed);
-    return bytes;
+    Bytes notes(300);
+    for (size_t i = 0; i < notes.size(); ++i)
+        notes[i] = PatternByte(DWORD(i), dwSeed);
+    return notes;
 }
 
-}  // namespace
+Bytes SetupBytes()
+{
+    Bytes setup = NotesBytes(200);
+    setup.resize(40);
+    return setup;
+}
 
-Bytes NotesBytes(DWORD dwSeed) { return Pattern(300, dwSeed); }
-Bytes SetupBytes() { return Pattern(40, 200); }
-Bytes TrayBytes() { return Bytes{2, 0, 0, 0}; }
+Bytes TrayBytes()
+{
+    return Bytes{2, 0, 0, 0};
+}
 
 std::vector<Value> OfficeValues(DWORD dwNotesSeed)
 {
     return {{"Tray", REG_DWORD, TrayBytes()}, {"Notes", REG_BINARY, NotesBytes(dwNotesSeed)},
             {"_Setup", REG_BINARY, SetupBytes()}};
 }
-
-// ---- fixtures ---------------------------------------------------------------------------------
 
 void E2ETest::SetUp()
 {
@@ -256,8 +238,10 @@ void OfficeExported::SetUp()
 {
     E2ETest::SetUp();
     m_a = &AddPrinter("A", FIXTURE_MODEL_A);
-    StoreOffice(*m_a);
     m_office = OfficeDevMode(m_a->DefaultDevMode());
+    std::vector<Value> values = OfficeValues();
+    values.push_back({"LmBlank", REG_BINARY, Bytes()});
+    m_a->Store("Office", 1, m_office, values, OFFICE_DESCRIPTION, OFFICE_PARAM1, OFFICE_PARAM2);
     m_file = m_work->Path("Office file.jxp");
     ASSERT_EQ(1, Export(*m_a, "Office", m_file)) << TraceCapture::Dump();
 }

@@ -12,11 +12,11 @@ class AsDefault : public OfficeExported {};
 
 // Flag 1 stores the profile as "Factory Default" instead of listing it, 2 writes its setup
 // record to "Setup", 4 applies it: its DEVMODE to the printer, its other values to the printer's
-// data, globally and (not on Windows 9x) for the user, whose own DEVMODE goes.
+// data (a value stored empty replaces the printer's own), globally and (not on Windows 9x) for
+// the user, whose own DEVMODE goes.
 TEST_F(AsDefault, EachFlagDoesItsPartAndOnlyThat)
 {
     const struct {
-        const char* pszWhat;
         const char* pszModel;
         const char* pszProfile;
         BYTE bFlags;
@@ -25,27 +25,31 @@ TEST_F(AsDefault, EachFlagDoesItsPartAndOnlyThat)
     } cases[] = {
         // The Laser's papers 9 1 11 5 13 (Legal is 3) and bins 1 2 3 (bin 2 is 1); the Jet's
         // papers 1 5 9 20 (Legal is 1) and bins 5 1 (no bin 2: the first).
-        {"7 on the Laser", FIXTURE_MODEL_A, "Office", 7, 1, 3, 1},
-        {"4 on the Jet", FIXTURE_MODEL_B, "Office", 4, 1, 1, 0},
-        {"1 on the Jet", FIXTURE_MODEL_B, "Office", 1, 1, 0, 0},
-        {"2 on the Laser", FIXTURE_MODEL_A, "Office", 2, 1, 0, 0},
+        {FIXTURE_MODEL_A, "Office", 7, 1, 3, 1},
+        {FIXTURE_MODEL_B, "Office", 4, 1, 1, 0},
+        {FIXTURE_MODEL_B, "Office", 1, 1, 0, 0},
+        {FIXTURE_MODEL_A, "Office", 2, 1, 0, 0},
         // Not "Factory Default" in its place: an unlisted name applies nothing.
-        {"4 with a name the file does not hold", FIXTURE_MODEL_A, "Nowhere", 4, 0, 0, 0},
+        {FIXTURE_MODEL_A, "Nowhere", 4, 0, 0, 0},
     };
     HKEY hPerUser = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Printers\\DevModePerUser", 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, &hPerUser, nullptr));
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.pszWhat);
+        SCOPED_TRACE(std::string(c.pszProfile) + " with flags " + std::to_string(c.bFlags) + " on " + c.pszModel);
         TestPrinter& p = AddPrinter(std::to_string(&c - cases).c_str(), c.pszModel);
         StoreOffice(p, "Home", 1, 1, 5);
         Bytes factory = p.DefaultDevMode();
         Dm(factory)->dmCopies = 7;
         p.Store("Factory Default", 0, factory, {{"Tray", REG_BINARY, {9, 0, 0, 0}}});
-        Bytes list = p.Data("JxProfileData");
+        {
+            auto session = p.Session();
+            const BYTE old[] = {1, 2, 3}, other[] = {4, 5};
+            ASSERT_TRUE(session->SetRegValue("PrinterDriverData", "LmBlank", old, sizeof(old), REG_BINARY));
+            ASSERT_TRUE(session->SetRegValue("PrinterDriverData", "LmOther", other, sizeof(other), REG_BINARY));
+        }
+        Bytes list = p.Data("JxProfileData"), before = p.CurrentDevMode();
         Pack home = p.Values(1), factoryPack = p.Values(0);
-        Bytes before = p.CurrentDevMode();
-        ASSERT_FALSE(before.empty());
         std::wstring wname(p.Name(), p.Name() + strlen(p.Name()));
         ASSERT_EQ(ERROR_SUCCESS,
                   RegSetValueExW(hPerUser, wname.c_str(), 0, REG_BINARY, before.data(), DWORD(before.size())));
@@ -54,31 +58,25 @@ TEST_F(AsDefault, EachFlagDoesItsPartAndOnlyThat)
         TraceCapture::Clear();
         EXPECT_EQ(c.nResult, Dll().ImportProfileAsDefault(m_file.c_str(), c.pszProfile, c.bFlags)) << TraceCapture::Dump();
         Dll().CloseJxpApi(nullptr, p.Name());
-        bool bDefault = c.nResult && (c.bFlags & 1), bListed = c.nResult && !(c.bFlags & 1);
+        bool bDefault = c.nResult && (c.bFlags & 1), bListed = c.nResult && !bDefault;
         bool bApplied = c.nResult && (c.bFlags & 4);
 
         EXPECT_EQ(home, p.Values(1));
         std::vector<ProfileRecord> records = p.List();
         ASSERT_EQ(bListed ? 3u : 2u, records.size());
-        if (bListed) {
-            EXPECT_STREQ("Office", records[2].szName);
-            EXPECT_EQ(2u, records[2].dwRegNum);
-            EXPECT_EQ(NotesBytes(1), p.Values(2)["Notes"]);
-        } else {
-            EXPECT_EQ(list, p.Data("JxProfileData"));
-        }
+        EXPECT_TRUE(bListed ? strcmp(records[2].szName, "Office") == 0 && records[2].dwRegNum == 2
+                            : list == p.Data("JxProfileData"));
         Pack nowFactory = p.Values(0);
-        if (bDefault) {
-            EXPECT_EQ(OFFICE_COPIES, Dm(nowFactory["Default DevMode"])->dmCopies);
-            EXPECT_EQ(TrayBytes(), nowFactory["Tray"]);
-            EXPECT_EQ(NotesBytes(1), nowFactory["Notes"]);
-        } else {
-            EXPECT_EQ(factoryPack, nowFactory);
-        }
+        EXPECT_EQ(bDefault ? OFFICE_COPIES : 7, Dm(nowFactory["Default DevMode"])->dmCopies);
+        EXPECT_TRUE(bDefault ? nowFactory["Notes"] == NotesBytes(1) && nowFactory["Tray"] == TrayBytes()
+                             : nowFactory == factoryPack);
         EXPECT_EQ(c.nResult && (c.bFlags & 2) ? SetupBytes() : Bytes(), p.Data("Setup"));
-        DWORD dwType = 0;
+        DWORD dwType = 0, dwBlankType = 0;
         EXPECT_EQ(bApplied ? TrayBytes() : Bytes(), p.Data("Tray", &dwType));
         EXPECT_EQ(bApplied ? NotesBytes(1) : Bytes(), p.Data("Notes"));
+        EXPECT_EQ(bApplied ? Bytes() : Bytes({1, 2, 3}), p.Data("LmBlank", &dwBlankType)) << TraceCapture::Dump();
+        EXPECT_EQ(DWORD(REG_BINARY), dwBlankType) << "LmBlank is gone";
+        EXPECT_EQ(Bytes({4, 5}), p.Data("LmOther"));
         LONG lPerUser = RegQueryValueExW(hPerUser, wname.c_str(), nullptr, nullptr, nullptr, nullptr);
         RegDeleteValueW(hPerUser, wname.c_str());
         EXPECT_EQ(bApplied && !RunsAsWin9x() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS, lPerUser);
@@ -93,8 +91,8 @@ TEST_F(AsDefault, EachFlagDoesItsPartAndOnlyThat)
         EXPECT_TRUE(TraceCapture::Contains(RunsAsWin9x() ? "SetDevModeA - success\n"
                                                          : "SetDevModeW - Set Global - success\n"))
             << TraceCapture::Dump();
-        // The profile's settings under the printer's own names and, on the Laser, the
-        // profile's watermark; the Jet keeps its own plug-in blocks.
+        // The profile's settings under the printer's own names; on the Laser the profile's
+        // plug-in blocks, the Jet keeps its own.
         EXPECT_EQ(OFFICE_COPIES, Dm(after)->dmCopies);
         EXPECT_EQ(OFFICE_SCALE, Dm(after)->dmScale);
         EXPECT_EQ(c.wPrintSize, U16(after, MainAt(after) + MAIN_PRINT_SIZE));
@@ -103,10 +101,8 @@ TEST_F(AsDefault, EachFlagDoesItsPartAndOnlyThat)
         EXPECT_EQ(0, memcmp(Dm(before)->dmDeviceName, Dm(after)->dmDeviceName, 64));
         EXPECT_EQ(0, memcmp(Dm(before)->dmFormName, Dm(after)->dmFormName, 64));
         size_t plugIns = MainAt(before) + U32(before, MainAt(before) + 12);
-        if (strcmp(c.pszModel, FIXTURE_MODEL_B) == 0)
-            EXPECT_EQ("", FirstDifference(before, after, plugIns, before.size()));
-        else
-            EXPECT_EQ("", FirstDifference(m_office, after, plugIns, before.size()));
+        bool bJet = strcmp(c.pszModel, FIXTURE_MODEL_B) == 0;
+        EXPECT_EQ("", FirstDifference(bJet ? before : m_office, after, plugIns, before.size()));
     }
     RegCloseKey(hPerUser);
 }
@@ -164,31 +160,4 @@ TEST_F(AsDefault, RepeatedNameEntriesEachBringTheirOwnSettings)
     EXPECT_EQ(NotesBytes(5), homePack["Notes"]);
     EXPECT_EQ(0u, homePack.count("Extra")) << "Home took a value of the unlisted entry";
     EXPECT_EQ(3u, homePack.size());
-}
-
-// A value stored empty is applied empty: the printer's old value of that name does not survive
-// the apply. A value the printer holds that the profile does not list is left alone.
-TEST_F(AsDefault, EmptyValueReplacesThePrintersOldOne)
-{
-    std::vector<Value> values = OfficeValues();
-    values.push_back({"LmBlank", REG_BINARY, Bytes()});
-    m_a->Store("Blank", 2, OfficeDevMode(m_a->DefaultDevMode()), values, OFFICE_DESCRIPTION);
-    std::string path = m_work->Path("blank.jxp");
-    ASSERT_EQ(1, Export(*m_a, "Blank", path));
-    TestPrinter& e = AddPrinter("E", FIXTURE_MODEL_A);
-    {
-        // The printer's own earlier values, as the driver keeps them.
-        std::unique_ptr<LMPROFJXP> session = e.Session();
-        const BYTE old[] = {1, 2, 3}, other[] = {4, 5};
-        ASSERT_TRUE(session->SetRegValue("PrinterDriverData", "LmBlank", old, sizeof(old), REG_BINARY));
-        ASSERT_TRUE(session->SetRegValue("PrinterDriverData", "LmOther", other, sizeof(other), REG_BINARY));
-    }
-    ASSERT_TRUE(Dll().InitJxpApi(nullptr, e.Name()));
-    TraceCapture::Clear();
-    EXPECT_EQ(1, Dll().ImportProfileAsDefault(path.c_str(), "Blank", 4)) << TraceCapture::Dump();
-    Dll().CloseJxpApi(nullptr, e.Name());
-    DWORD dwType = 0;
-    EXPECT_EQ(Bytes(), e.Data("LmBlank", &dwType)) << TraceCapture::Dump();
-    EXPECT_EQ(DWORD(REG_BINARY), dwType) << "the value is gone";
-    EXPECT_EQ(Bytes({4, 5}), e.Data("LmOther"));
 }
