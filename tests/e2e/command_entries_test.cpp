@@ -112,9 +112,9 @@ TEST_F(CommandEntries, InstallOnlyForTheFilesModelAndWhatFits)
             EXPECT_EQ(devMode, p.CurrentDevMode()) << "DEVMODE changed";
             continue;
         }
-        EXPECT_EQ(c.nCopies, Dm(p.CurrentDevMode())->dmCopies);
+        EXPECT_EQ(c.nCopies, Copies(p.CurrentDevMode()));
         Pack factory = p.Values(0);
-        EXPECT_EQ(c.nCopies, Dm(factory["Default DevMode"])->dmCopies);
+        EXPECT_EQ(c.nCopies, Copies(factory["Default DevMode"]));
         EXPECT_EQ(NotesBytes(c.nCopies == 4 ? 3 : 1), factory["Notes"]);
         EXPECT_EQ(SetupBytes(), p.Data("Setup"));
         EXPECT_TRUE(p.List().empty()) << "listed";

@@ -18,6 +18,8 @@
 
 inline DEVMODEW* Dm(Bytes& v) { return reinterpret_cast<DEVMODEW*>(v.data()); }
 inline const DEVMODEW* Dm(const Bytes& v) { return reinterpret_cast<const DEVMODEW*>(v.data()); }
+// The copies a DEVMODE record asks for; -1 for no whole record.
+inline short Copies(const Bytes& v) { return v.size() >= sizeof(DEVMODEW) ? Dm(v)->dmCopies : -1; }
 // Offset of the main block (the private area starts with it).
 inline size_t MainAt(const Bytes& v) { return Dm(v)->dmSize; }
 // Offset of the block of that identifier, found by walking the chain independently of the

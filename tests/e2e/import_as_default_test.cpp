@@ -67,7 +67,7 @@ TEST_F(AsDefault, EachFlagDoesItsPartAndOnlyThat)
         EXPECT_TRUE(bListed ? strcmp(records[2].szName, "Office") == 0 && records[2].dwRegNum == 2
                             : list == p.Data("JxProfileData"));
         Pack nowFactory = p.Values(0);
-        EXPECT_EQ(bDefault ? OFFICE_COPIES : 7, Dm(nowFactory["Default DevMode"])->dmCopies);
+        EXPECT_EQ(bDefault ? OFFICE_COPIES : 7, Copies(nowFactory["Default DevMode"]));
         EXPECT_TRUE(bDefault ? nowFactory["Notes"] == NotesBytes(1) && nowFactory["Tray"] == TrayBytes()
                              : nowFactory == factoryPack);
         EXPECT_EQ(c.nResult && (c.bFlags & 2) ? SetupBytes() : Bytes(), p.Data("Setup"));
@@ -93,7 +93,7 @@ TEST_F(AsDefault, EachFlagDoesItsPartAndOnlyThat)
             << TraceCapture::Dump();
         // The profile's settings under the printer's own names; on the Laser the profile's
         // plug-in blocks, the Jet keeps its own.
-        EXPECT_EQ(OFFICE_COPIES, Dm(after)->dmCopies);
+        EXPECT_EQ(OFFICE_COPIES, Copies(after));
         EXPECT_EQ(OFFICE_SCALE, Dm(after)->dmScale);
         EXPECT_EQ(c.wPrintSize, U16(after, MainAt(after) + MAIN_PRINT_SIZE));
         EXPECT_EQ(c.wOutputBin, U16(after, MainAt(after) + MAIN_OUTPUT_BIN));
@@ -132,7 +132,7 @@ TEST_F(AsDefault, RepeatedNameEntriesEachBringTheirOwnSettings)
     ASSERT_TRUE(Dll().InitJxpApi(nullptr, t1.Name()));
     EXPECT_EQ(1, Dll().ImportProfileAsDefault(twice.c_str(), "Office", 1));
     Pack factory = t1.Values(0);
-    EXPECT_EQ(5, Dm(factory["Default DevMode"])->dmCopies) << "the second entry's own DEVMODE";
+    EXPECT_EQ(5, Copies(factory["Default DevMode"])) << "the second entry's own DEVMODE";
     EXPECT_EQ(NotesBytes(9), factory["Notes"]);
     EXPECT_EQ(1u, factory.count("Extra"));
 
@@ -143,10 +143,10 @@ TEST_F(AsDefault, RepeatedNameEntriesEachBringTheirOwnSettings)
     ASSERT_EQ(2u, list.size());
     EXPECT_EQ(1u, list[1].dwRegNum);
     Pack listed = t2.Values(1), unlisted = t2.Values(2);
-    EXPECT_EQ(OFFICE_COPIES, Dm(listed["Default DevMode"])->dmCopies);
+    EXPECT_EQ(OFFICE_COPIES, Copies(listed["Default DevMode"]));
     EXPECT_EQ(NotesBytes(1), listed["Notes"]);
     EXPECT_EQ(0u, listed.count("Extra"));
-    EXPECT_EQ(5, Dm(unlisted["Default DevMode"])->dmCopies);
+    EXPECT_EQ(5, Copies(unlisted["Default DevMode"]));
     EXPECT_EQ(NotesBytes(9), unlisted["Notes"]);
 
     // Number 2 is free for the next profile, which must not inherit what lies there.
@@ -156,7 +156,7 @@ TEST_F(AsDefault, RepeatedNameEntriesEachBringTheirOwnSettings)
     EXPECT_STREQ("Home", list[2].szName);
     EXPECT_EQ(2u, list[2].dwRegNum);
     Pack homePack = t2.Values(2);
-    EXPECT_EQ(1, Dm(homePack["Default DevMode"])->dmCopies);
+    EXPECT_EQ(1, Copies(homePack["Default DevMode"]));
     EXPECT_EQ(NotesBytes(5), homePack["Notes"]);
     EXPECT_EQ(0u, homePack.count("Extra")) << "Home took a value of the unlisted entry";
     EXPECT_EQ(3u, homePack.size());
