@@ -193,33 +193,31 @@ Check RowCheck(HWND hList, int nRow)
 
 bool ScreenImage::Load(const std::string& path, std::string* pWhy)
 {
-    m_file = ReadBytes(path);
-    BITMAPFILEHEADER file;
-    BITMAPINFOHEADER info;
-    if (m_file.size() < sizeof(file) + sizeof(info)) {
-        *pWhy = "cannot read " + path;
+    HBITMAP h = static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    BITMAP bm = {};
+    if (!h || !GetObjectA(h, sizeof(bm), &bm)) {
+        *pWhy = "cannot load " + path;
         return false;
     }
-    memcpy(&file, m_file.data(), sizeof(file));
-    memcpy(&info, m_file.data() + sizeof(file), sizeof(info));
-    m_nStride = (size_t(info.biWidth) * 3 + 3) & ~size_t(3);
-    if (file.bfType != 0x4D42 || info.biBitCount != 24 || info.biCompression != BI_RGB || info.biWidth <= 0 ||
-        info.biHeight <= 0 || file.bfOffBits + m_nStride * info.biHeight > m_file.size()) {
-        *pWhy = path + " is no bottom-up 24-bit BMP";
-        return false;
-    }
-    m_nBits = file.bfOffBits;
-    m_cx = info.biWidth;
-    m_cy = info.biHeight;
-    return true;
+    m_cx = bm.bmWidth;
+    m_cy = bm.bmHeight;
+    m_pixels.resize(size_t(m_cx) * m_cy);
+    BITMAPINFO bmi = {{sizeof(BITMAPINFOHEADER), m_cx, -m_cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    HDC hdc = GetDC(nullptr);
+    int nLines = GetDIBits(hdc, h, 0, m_cy, m_pixels.data(), &bmi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, hdc);
+    DeleteObject(h);
+    if (nLines != m_cy)
+        *pWhy = "cannot read the pixels of " + path;
+    return nLines == m_cy;
 }
 
 COLORREF ScreenImage::Pixel(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= m_cx || y >= m_cy)
         return CLR_INVALID;
-    const BYTE* p = &m_file[m_nBits + size_t(m_cy - 1 - y) * m_nStride + size_t(x) * 3];
-    return RGB(p[2], p[1], p[0]);
+    DWORD dw = m_pixels[size_t(y) * m_cx + x];
+    return RGB(dw >> 16, dw >> 8, dw);
 }
 
 int ScreenImage::CountColour(const RECT& rc, COLORREF cr) const

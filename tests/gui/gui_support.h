@@ -58,8 +58,8 @@ RECT RowOnScreen(HWND hList, int nRow);
 enum class Check { Empty, Ticked, NotDrawn };
 Check RowCheck(HWND hList, int nRow);
 
-// The X screen as a screenshot saw it, read back from the 24-bit BMP the harness writes beside
-// the PNG: what reached the screen, not what a window would paint into a bitmap of ours.
+// The X screen as a screenshot saw it, read back from the BMP the harness writes beside the
+// PNG: what reached the screen, not what a window would paint into a bitmap of ours.
 class ScreenImage {
 public:
     bool Load(const std::string& path, std::string* pWhy);
@@ -71,8 +71,7 @@ public:
 
 private:
     int m_cx = 0, m_cy = 0;
-    std::vector<BYTE> m_file;
-    size_t m_nBits = 0, m_nStride = 0;
+    std::vector<DWORD> m_pixels;   // top-down, 0x00RRGGBB
 };
 // A window's client area less nInset pixels on each side, in screen coordinates.
 RECT ClientOnScreen(HWND h, int nInset = 0);

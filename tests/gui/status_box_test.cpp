@@ -192,33 +192,18 @@ TEST_F(StatusBox, OneBoxAtATimeAndEachEndsItsPainterFirst)
 
 namespace {
 
-// Watches the library's trace lines on the importing thread: at each profile import, whether
-// the status box is on the screen; at the first, a screenshot while the import waits.
-struct ImportProbe {
-    int nImports = 0, nWithBox = 0;
-    bool bShot = false;
-    std::string why;
-    ScreenImage shot;
-    RECT rcBox = {};
-} * g_pProbe;
+// Counts the profile imports on the importing thread, by the library's trace lines, and those
+// made while the status box is on the screen.
+int g_nImports = 0, g_nWithBox = 0;
 
 LONG CALLBACK OnTraceLine(EXCEPTION_POINTERS* pInfo)
 {
     const EXCEPTION_RECORD* pRec = pInfo->ExceptionRecord;
-    if (pRec->ExceptionCode != 0x40010006 || pRec->NumberParameters < 2 || !g_pProbe)
-        return EXCEPTION_CONTINUE_SEARCH;
-    const char* pszLine = reinterpret_cast<const char*>(pRec->ExceptionInformation[1]);
-    if (pszLine && strstr(pszLine, "LMPROFJXP::LoadProfileFromJXP - ")) {
+    if (pRec->ExceptionCode == 0x40010006 && pRec->NumberParameters >= 2 && pRec->ExceptionInformation[1] &&
+        strstr(reinterpret_cast<const char*>(pRec->ExceptionInformation[1]), "LMPROFJXP::LoadProfileFromJXP - ")) {
         HWND hBox = FindWindowA("LMSTBOX", nullptr);
-        g_pProbe->nWithBox += hBox && IsWindowVisible(hBox);
-        if (++g_pProbe->nImports == 1 && hBox) {
-            // The import waits here, handling no message: the box is on the screen once the
-            // painter painted, and goes on counting.
-            g_pProbe->rcBox = ClientOnScreen(hBox);
-            g_pProbe->bShot = WaitForTrace("LMSTBOX::OnPaint, 1\n") &&
-                              Screenshot("install_status_box", &g_pProbe->shot, &g_pProbe->why) &&
-                              WaitForTrace("LMSTBOX::OnPaint, 2\n");
-        }
+        ++g_nImports;
+        g_nWithBox += hBox && IsWindowVisible(hBox);
     }
     return EXCEPTION_CONTINUE_SEARCH;
 }
@@ -226,7 +211,8 @@ LONG CALLBACK OnTraceLine(EXCEPTION_POINTERS* pInfo)
 }  // namespace
 
 // Office and Photo ticked of Office, Draft, Photo: exactly those two land in the printer, each
-// while the status box shows; afterwards the box, its class and its thread are gone.
+// while the status box shows; afterwards the box, its class and its thread are gone. (The box's
+// paints reaching the screen while its owner is busy: the test above.)
 TEST_F(StatusBox, InstallImportsTheTickedProfilesUnderTheBox)
 {
     ScratchPrinter source("LmGui Source", FIXTURE_MODEL_A), target("LmGui Target", FIXTURE_MODEL_A);
@@ -265,26 +251,15 @@ TEST_F(StatusBox, InstallImportsTheTickedProfilesUnderTheBox)
     }
     ASSERT_EQ(2, Wizard().LmRunModuleCount(0));
 
-    ImportProbe probe;
-    g_pProbe = &probe;
     PVOID pHandler = AddVectoredExceptionHandler(1, OnTraceLine);
     TraceCapture::Clear();
     EXPECT_EQ(1, Wizard().LmProfileInstall(0, 0, setup.Get()));
     RemoveVectoredExceptionHandler(pHandler);
-    g_pProbe = nullptr;
-    EXPECT_EQ(2, probe.nImports) << TraceCapture::Dump();
-    EXPECT_EQ(2, probe.nWithBox) << "imports made without the status box on the screen";
-    EXPECT_TRUE(probe.bShot) << probe.why << TraceCapture::Dump();
-    if (probe.bShot)
-        ExpectBoxOnScreen(probe.shot, probe.rcBox, setup.BodyFont(), 10);
+    EXPECT_EQ(2, g_nImports) << TraceCapture::Dump();
+    EXPECT_EQ(2, g_nWithBox) << "imports made without the status box on the screen";
     ExpectBoxGone(m_nThreads);
-
     auto check = OpenSession("LmGui Target");
     EXPECT_NE(0u, check->GetProfRegNum("Office"));
     EXPECT_EQ(0u, check->GetProfRegNum("Draft"));
     EXPECT_NE(0u, check->GetProfRegNum("Photo"));
-    DWORD cb = 0;
-    auto dm = check->GetProfileDevModeFromReg("Photo", &cb);
-    ASSERT_NE(nullptr, dm);
-    EXPECT_EQ(4, reinterpret_cast<DEVMODEW*>(dm.get())->dmCopies);
 }
