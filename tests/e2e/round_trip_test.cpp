@@ -1,6 +1,6 @@
-// A stored profile exported from one printer, found again by the listing calls, and imported
-// into a printer of the same model and into one of another model, through the DLL's exports.
-// The win98 copy runs the same cases on the ANSI road.
+// A stored profile exported, found again by the listing calls and imported through a wide path,
+// through the DLL's exports (imports into both models: import_as_default_test.cpp). The win98
+// copy runs the same cases on the ANSI road.
 #include <algorithm>
 #include <cstring>
 #include <set>
@@ -141,55 +141,6 @@ TEST_F(RoundTrip, ListingsCountEverythingAndFillOnlyTheCellsGiven)
     EXPECT_EQ('#', model[0]);
 }
 
-// The profile comes back as the target's own record: its size, layout, device name and plug-in
-// blocks, with what the profile changed; on the same model that is the stored record itself.
-// "_Setup" is no value of the profile but the printer's "Setup", written only when asked for.
-TEST_F(RoundTrip, ImportRebuildsTheProfileInTheTargetsOwnRecord)
-{
-    // The Jet's import takes the wide call, with a path through the code-page conversion.
-    std::string ansi = m_work->Path("B\xFCro copy.jxp");
-    ASSERT_TRUE(CopyFileA(m_file.c_str(), ansi.c_str(), FALSE));
-    wchar_t wszPath[MAX_PATH];
-    ASSERT_GT(MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wszPath, MAX_PATH), 0);
-    for (bool bSameModel : {true, false}) {
-        SCOPED_TRACE(bSameModel ? "same model" : "another model");
-        TestPrinter& p = AddPrinter(bSameModel ? "Laser" : "Jet", bSameModel ? FIXTURE_MODEL_A : FIXTURE_MODEL_B);
-        Bytes expected = p.DefaultDevMode();
-        ASSERT_GT(expected.size(), sizeof(DEVMODEW));
-        char cell[32] = "Office";
-        EXPECT_TRUE(Dll().InitJxpApi(nullptr, p.Name()));
-        EXPECT_EQ(1, bSameModel ? Dll().ImportProfileFromJxp(m_file.c_str(), cell, 1, FALSE)
-                                : Dll().ImportProfileFromJxpW(wszPath, cell, 1, TRUE)) << TraceCapture::Dump();
-        Dll().CloseJxpApi(nullptr, p.Name());
-
-        std::vector<ProfileRecord> list = p.List();
-        ASSERT_EQ(2u, list.size());
-        EXPECT_STREQ("Factory Default", list[0].szName);
-        EXPECT_STREQ("Office", list[1].szName);
-        EXPECT_STREQ(OFFICE_DESCRIPTION, list[1].szDescription);
-        EXPECT_EQ(OFFICE_PARAM2, list[1].dwProfileParam2);
-        EXPECT_EQ(1u, list[1].dwRegNum);
-        // The marked print size and bin stay marked until the profile is applied; a Laser's
-        // plug-in blocks travel to a Laser, a Jet keeps its own, sizes and all.
-        Dm(expected)->dmCopies = OFFICE_COPIES;
-        Dm(expected)->dmScale = OFFICE_SCALE;
-        wcscpy(Dm(expected)->dmFormName, L"Legal");
-        size_t main = MainAt(expected), plugIns = main + U32(expected, main + 12);
-        memcpy(&expected[main + MAIN_PRINT_SIZE], &m_office[MainAt(m_office) + MAIN_PRINT_SIZE], 12);
-        PutU16At(expected, main + MAIN_OUTPUT_BIN, OFFICE_OUTPUT_BIN);
-        PutU16At(expected, main + MAIN_BRIGHTNESS, WORD(OFFICE_BRIGHTNESS));
-        if (bSameModel)
-            memcpy(&expected[plugIns], &m_office[plugIns], expected.size() - plugIns);
-        Pack values = p.Values(1);
-        ASSERT_EQ(expected.size(), values["Default DevMode"].size()) << "the target's own record size";
-        EXPECT_EQ("", FirstDifference(expected, values["Default DevMode"], 0, expected.size()));
-        EXPECT_EQ((Pack{{"Default DevMode", values["Default DevMode"]}, {"Tray", TrayBytes()},
-                        {"Notes", NotesBytes(1)}, {"LmBlank", {}}}),
-                  values);
-        EXPECT_EQ(bSameModel ? Bytes() : SetupBytes(), p.Data("Setup"));
-    }
-}
-
 // A folder whose name code page 1252 cannot hold (a dotless i, which the conversion turns into
 // a plain "i"): the wide call imports from it, since the wide road opens files by their wide
 // names. A Windows 9x session opens files by ANSI names only and refuses the path, rather than
@@ -229,6 +180,12 @@ TEST_F(RoundTrip, WideCallImportsFromAPathBeyondTheCodePage)
         EXPECT_TRUE(TraceCapture::Contains("ImportProfileFromJxpW - path conversion error - 1113\n"))
             << TraceCapture::Dump();
         EXPECT_TRUE(b.List().empty());
+        // A path the code page holds, letters beyond ASCII in it, is converted and read.
+        std::string ansi = m_work->Path("B\xFCro copy.jxp");
+        ASSERT_TRUE(CopyFileA(m_file.c_str(), ansi.c_str(), FALSE));
+        ASSERT_GT(MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wszBack, MAX_PATH), 0);
+        ASSERT_TRUE(Dll().InitJxpApi(nullptr, b.Name()));
+        EXPECT_EQ(1, Dll().ImportProfileFromJxpW(wszBack, cell, 1, FALSE)) << TraceCapture::Dump();
         return;
     }
     EXPECT_EQ(1, nImported) << TraceCapture::Dump();
