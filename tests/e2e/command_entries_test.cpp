@@ -1,179 +1,124 @@
 // LmProfInst and LmPatch as an installer script starts them: "rundll32.exe <dll>,LmProfInst
-// <arguments>". The win98 copy calls the entries in its own process, which is the Windows 9x
-// one (rundll32 would run as an NT program).
+// <arguments>". The cases call the entries in the test's process, where the trace is seen; one
+// goes through rundll32 as well (on Windows 9x not: rundll32 would run as an NT program).
 #include <cstring>
 
 #include "e2e_support.h"
 
 namespace {
 
-class CommandEntries : public E2ETest {
-protected:
-    void SetUp() override
-    {
-        E2ETest::SetUp();
-        m_a = &AddPrinter("A", FIXTURE_MODEL_A);
-        StoreOffice(*m_a);
-        StoreOffice(*m_a, "Default", 2, 4, 3);
-        m_office = OfficeDevMode(m_a->DefaultDevMode());
-        m_dir = m_work->SubDir("path with blanks");
-        m_file = m_dir + "\\Office file.jxp";
-        ASSERT_EQ(1, Export(*m_a, "Office", m_file)) << TraceCapture::Dump();
-    }
+class CommandEntries : public OfficeExported {};
 
-    static std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+std::string Quoted(const std::string& s)
+{
+    return "\"" + s + "\"";
+}
 
-    // Everything the command entries could change on a printer.
-    struct Snapshot {
-        StoreState store;
-        Bytes devMode;
-    };
-    static Snapshot Take(const TestPrinter& p) { return Snapshot{p.State(), p.CurrentDevMode()}; }
-    static void ExpectUnchanged(const Snapshot& before, const TestPrinter& p)
-    {
-        EXPECT_TRUE(before.store == p.State()) << p.Name() << ": printer data changed";
-        EXPECT_EQ(before.devMode, p.CurrentDevMode()) << p.Name() << ": DEVMODE changed";
-    }
-
-    TestPrinter* m_a = nullptr;
-    Bytes m_office;
-    std::string m_dir;
-    std::string m_file;
-};
+void RunDll32(const char* pszEntry, const std::string& cmdLine)
+{
+    // rundll32 of this prefix is a 64-bit program: it loads the 64-bit DLL the tests built.
+    std::string cmd = "rundll32.exe " + Dll().path + "," + pszEntry + " " + cmdLine;
+    STARTUPINFOA si;
+    ZeroMemory(&si, sizeof(si));
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi;
+    ASSERT_TRUE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        << cmd << " error " << GetLastError();
+    DWORD dwWait = WaitForSingleObject(pi.hProcess, 60000), dwCode = DWORD(-1);
+    GetExitCodeProcess(pi.hProcess, &dwCode);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    ASSERT_EQ(WAIT_OBJECT_0, dwWait) << cmd << " did not end";
+    EXPECT_EQ(0u, dwCode) << cmd;
+}
 
 }  // namespace
 
-TEST_F(CommandEntries, LmProfInstInstallsTheNamedProfileOnlyForItsModel)
+// The named profile (LmPatch: "Default" of the file named after the model) is installed as
+// the printer's defaults with its setup record, applied, and not listed; only for the model
+// the file was written for, and only when every argument and the path fit.
+TEST_F(CommandEntries, InstallOnlyForTheFilesModelAndWhatFits)
 {
-    TestPrinter& f = AddPrinter("F", FIXTURE_MODEL_A);
-    // A file written for the Jet model: the models differ, nothing happens.
-    TestPrinter& jet = AddPrinter("Jet", FIXTURE_MODEL_B);
-    StoreOffice(jet);
-    std::string jetFile = m_dir + "\\Jet file.jxp";
-    ASSERT_EQ(1, Export(jet, "Office", jetFile));
-    Snapshot before = Take(f);
-    RunEntry("LmProfInst", Quoted(f.Name()) + " " + Quoted(jetFile) + " Office");
-    ExpectUnchanged(before, f);
-    // Neither does a printer that does not exist.
-    RunEntry("LmProfInst", Quoted(std::string(f.Name()) + " gone") + " " + Quoted(m_file) + " Office");
-    ExpectUnchanged(before, f);
-
-    RunEntry("LmProfInst", Quoted(f.Name()) + " " + Quoted(m_file) + " Office");
-    Pack factory = f.Values(0);
-    EXPECT_EQ("", FirstDifference(m_office, factory["Default DevMode"], 64, m_office.size()));
-    EXPECT_EQ(NotesBytes(1), factory["Notes"]);
-    EXPECT_EQ(SetupBytes(), f.Data("Setup"));
-    EXPECT_EQ(before.store.count("reg:JxProfileData"), f.State().count("reg:JxProfileData")) << "nothing listed";
-    Bytes after = f.CurrentDevMode();
-    EXPECT_EQ(OFFICE_COPIES, Dm(after)->dmCopies);
-    EXPECT_EQ(3, U16(after, MainAt(after) + MAIN_PRINT_SIZE));
-    EXPECT_EQ(1, U16(after, MainAt(after) + MAIN_OUTPUT_BIN));
-
-    // The file's model in other letter case is the same model.
-    TestPrinter& g = AddPrinter("G", FIXTURE_MODEL_A);
-    Bytes cased = ReadBytes(m_file);
-    const char lower[] = "lm fixture LASER 2100";
-    ASSERT_EQ(sizeof(lower), strlen(FIXTURE_MODEL_A) + 1);
-    memcpy(&cased[16], lower, sizeof(lower));
-    std::string casedFile = m_dir + "\\Cased file.jxp";
-    WriteBytes(casedFile, cased);
-    RunEntry("LmProfInst", Quoted(g.Name()) + " " + Quoted(casedFile) + " Office");
-    EXPECT_EQ(OFFICE_COPIES, Dm(g.CurrentDevMode())->dmCopies);
-    EXPECT_EQ(SetupBytes(), g.Data("Setup"));
-}
-
-TEST_F(CommandEntries, LmPatchTakesTheFileNamedAfterTheModel)
-{
-    TestPrinter& p = AddPrinter("P", FIXTURE_MODEL_A);
-    std::string folder = m_work->SubDir("patch folder");
-    ASSERT_EQ(1, Export(*m_a, "Default", folder + "\\" FIXTURE_MODEL_A ".jxp"));
+    StoreOffice(*m_a, "Default", 2, 4, 3);
+    std::string patch = m_work->SubDir("patch folder"), jet = m_work->Path("Jet file.jxp");
+    ASSERT_EQ(1, Export(*m_a, "Default", patch + "\\" FIXTURE_MODEL_A ".jxp"));
     // A file of another name in the folder is not looked at.
-    ASSERT_TRUE(CopyFileA(m_file.c_str(), (folder + "\\Office file.jxp").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(m_file.c_str(), (patch + "\\Office file.jxp").c_str(), FALSE));
+    // The same file written for the Jet, and for the Laser in other letter case.
+    Bytes bytes = ReadBytes(m_file);
+    strcpy(reinterpret_cast<char*>(&bytes[16]), FIXTURE_MODEL_B);
+    WriteBytes(jet, bytes);
+    strcpy(reinterpret_cast<char*>(&bytes[16]), "lm fixture LASER 2100");
+    WriteBytes(m_work->Path("cased.jxp"), bytes);
+    // LmPatch's path "<folder>\<model>.jxp" fits 259 characters with a folder of 233.
+    std::string fits = FolderOfLength(patch, 259 - strlen("\\" FIXTURE_MODEL_A ".jxp")), many = "x";
+    for (int i = 0; i < 29; ++i)
+        many += " x";
 
-    RunEntry("LmPatch", Quoted(p.Name()) + " unused " + Quoted(folder));
-    Pack factory = p.Values(0);
-    ASSERT_FALSE(factory.empty());
-    EXPECT_EQ(4, Dm(factory["Default DevMode"])->dmCopies) << "the profile \"Default\"";
-    EXPECT_EQ(NotesBytes(3), factory["Notes"]);
-    EXPECT_EQ(4, Dm(p.CurrentDevMode())->dmCopies);
-
-    // A folder without the model's file changes nothing.
-    TestPrinter& q = AddPrinter("Q", FIXTURE_MODEL_A);
-    Snapshot before = Take(q);
-    RunEntry("LmPatch", Quoted(q.Name()) + " unused " + Quoted(m_dir));
-    ExpectUnchanged(before, q);
-}
-
-// The trace tells what each call did; command lines that do not fit the argument list, and
-// paths that do not fit a path, are refused rather than cut.
-TEST_F(CommandEntries, TraceTellsWhatWasDoneAndLinesThatDoNotFitAreRefused)
-{
-    TestPrinter& h = AddPrinter("H", FIXTURE_MODEL_A);
-    TestPrinter& jet = AddPrinter("Jet", FIXTURE_MODEL_B);
-    StoreOffice(jet);
-    std::string jetFile = m_dir + "\\Jet file.jxp";
-    ASSERT_EQ(1, Export(jet, "Office", jetFile));
-    Snapshot before = Take(h);
-
+    // "%P" stands for the printer of the case; nCopies 0: the printer stays as it was.
+    const struct {
+        const char* pszWhat;
+        bool bPatch;
+        std::string line, trace;   // trace: a line the case writes, if any
+        short nCopies;
+        bool bRundll32;
+    } cases[] = {
+        {"the file's model", false, "\"%P\" " + Quoted(m_file) + " Office",
+         "Device Name from JXP - [" FIXTURE_MODEL_A "]\n", OFFICE_COPIES, false},
+        {"started by rundll32", false, "\"%P\" " + Quoted(m_file) + " Office", "", OFFICE_COPIES, true},
+        {"the model in other letter case", false, "\"%P\" " + Quoted(m_work->Path("cased.jxp")) + " Office",
+         "Device Name from JXP - [lm fixture LASER 2100]\n", OFFICE_COPIES, false},
+        {"another model's file", false, "\"%P\" " + Quoted(jet) + " Office",
+         "Device Name from JXP - [" FIXTURE_MODEL_B "]\n", 0, false},
+        {"33 arguments", false, "\"%P\" " + Quoted(m_file) + " Office " + many, "Arguments - too many or too long\n",
+         0, false},
+        {"an empty line", false, "", "Arguments - 0\n", 0, false},
+        {"LmPatch: the model's file", true, "\"%P\" unused " + Quoted(patch), "  2, [" + patch + "]\n", 4, false},
+        {"LmPatch: a folder without it", true, "\"%P\" unused " + Quoted(m_work->Dir()), "Device Name from JXP - []\n",
+         0, false},
+        {"LmPatch: a path that just fits", true, "\"%P\" unused " + Quoted(fits), "", 4, false},
+        {"LmPatch: one character more", true, "\"%P\" unused " + Quoted(fits + "\\"), "File path too long\n", 0,
+         false},
+        {"LmPatch: no such printer", true, "'No such printer' x 'C:\\'",
+         "LmPatch Error - Can not open printer - No such printer\n", 0, false},
+    };
     // The registry switch is what turns the entries' first lines on.
     HKEY hKey = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Norvane Sello\\ZeVere32", 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
     DWORD dwOn = 1;
     RegSetValueExA(hKey, "Debug", 0, REG_DWORD, reinterpret_cast<BYTE*>(&dwOn), sizeof(dwOn));
-
-    auto run = [&](bool bPatch, std::string line) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        TestPrinter& p = AddPrinter(std::to_string(&c - cases).c_str(), FIXTURE_MODEL_A);
+        std::string line = c.line;
+        if (line.find("%P") != std::string::npos)
+            line.replace(line.find("%P"), 2, p.Name());
+        StoreState before = p.State();
+        Bytes devMode = p.CurrentDevMode();
         TraceCapture::Clear();
-        (bPatch ? Dll().LmPatch : Dll().LmProfInst)(nullptr, nullptr, &line[0], SW_SHOWNORMAL);
-    };
-
-    std::string line = Quoted(h.Name()) + " " + Quoted(jetFile) + " Office";
-    run(false, line);
-    EXPECT_TRUE(TraceCapture::Contains("LmProfInst - [" + line + "]\n")) << TraceCapture::Dump();
-    EXPECT_TRUE(TraceCapture::Contains("Arguments - 3\n"));
-    EXPECT_TRUE(TraceCapture::Contains("  0, [" + std::string(h.Name()) + "]\n"));
-    EXPECT_TRUE(TraceCapture::Contains("  1, [" + jetFile + "]\n"));
-    EXPECT_TRUE(TraceCapture::Contains("  2, [Office]\n"));
-    EXPECT_TRUE(TraceCapture::Contains("Device Name from JXP - [" FIXTURE_MODEL_B "]\n"));
-    EXPECT_FALSE(TraceCapture::Contains("ImportProfileAsDefault\n"));
-    EXPECT_TRUE(TraceCapture::Contains("LmProfInst Ended. C-ya!\n"));
-
-    run(true, "'No such printer' x 'C:\\'");
-    EXPECT_TRUE(TraceCapture::Contains("LmPatch Error - Can not open printer - No such printer\n"))
-        << TraceCapture::Dump();
-    EXPECT_FALSE(TraceCapture::Contains("InitJxpApi\n"));
-    EXPECT_TRUE(TraceCapture::Contains("LmPatch Ended. C-ya!\n"));
-
-    // An empty line: the count 0 and nothing else.
-    run(false, "");
-    EXPECT_EQ((std::vector<std::string>{"LmProfInst - []\n", "Arguments - 0\n", "LmProfInst Ended. C-ya!\n"}),
-              TraceCapture::Lines());
-
-    // 33 arguments, one argument of 260 characters, and a folder that makes the file's path
-    // 260 characters or more: nothing is opened or imported.
-    std::string many = Quoted(h.Name()) + " " + Quoted(m_file) + " Office";
-    for (int i = 0; i < 30; ++i)
-        many += " x";
-    run(false, many);
-    EXPECT_TRUE(TraceCapture::Contains("Arguments - too many or too long\n")) << TraceCapture::Dump();
-    EXPECT_FALSE(TraceCapture::Contains("InitJxpApi\n"));
-    run(false, Quoted(h.Name()) + " " + Quoted(m_file + std::string(260, 'x')) + " Office");
-    EXPECT_TRUE(TraceCapture::Contains("Arguments - too many or too long\n"));
-    EXPECT_FALSE(TraceCapture::Contains("InitJxpApi\n"));
-    run(true, Quoted(h.Name()) + " x " + Quoted(m_dir + "\\" + std::string(250 - m_dir.size(), 'd')));
-    EXPECT_TRUE(TraceCapture::Contains("File path too long\n")) << TraceCapture::Dump();
-    EXPECT_FALSE(TraceCapture::Contains("InitJxpApi\n"));
-    ExpectUnchanged(before, h);
-
-    // The profile installed, traced through to the end of the session.
-    line = Quoted(h.Name()) + " " + Quoted(m_file) + " Office";
-    run(false, line);
+        if (c.bRundll32 && !RunsAsWin9x())
+            RunDll32("LmProfInst", line);
+        else
+            (c.bPatch ? Dll().LmPatch : Dll().LmProfInst)(nullptr, nullptr, &line[0], SW_SHOWNORMAL);
+        std::string entry = c.bPatch ? "LmPatch" : "LmProfInst";
+        if (!c.bRundll32 || RunsAsWin9x()) {
+            EXPECT_TRUE(TraceCapture::Contains(entry + " - [" + line + "]\n")) << TraceCapture::Dump();
+            EXPECT_TRUE(TraceCapture::Contains(entry + " Ended. C-ya!\n"));
+        }
+        EXPECT_TRUE(c.trace.empty() || TraceCapture::Contains(c.trace)) << TraceCapture::Dump();
+        if (!c.nCopies) {
+            EXPECT_TRUE(before == p.State()) << "printer data changed";
+            EXPECT_EQ(devMode, p.CurrentDevMode()) << "DEVMODE changed";
+            continue;
+        }
+        EXPECT_EQ(c.nCopies, Copies(p.CurrentDevMode()));
+        Pack factory = p.Values(0);
+        EXPECT_EQ(c.nCopies, Copies(factory["Default DevMode"]));
+        EXPECT_EQ(NotesBytes(c.nCopies == 4 ? 3 : 1), factory["Notes"]);
+        EXPECT_EQ(SetupBytes(), p.Data("Setup"));
+        EXPECT_TRUE(p.List().empty()) << "listed";
+    }
     RegDeleteValueA(hKey, "Debug");
     RegCloseKey(hKey);
-    EXPECT_TRUE(TraceCapture::Contains("Device Name from JXP - [" FIXTURE_MODEL_A "]\n")) << TraceCapture::Dump();
-    int nImport = TraceCapture::Find("ImportProfileAsDefault\n");
-    int nClose = TraceCapture::Find("CloseJxpApi\n");
-    EXPECT_GE(nImport, 0);
-    EXPECT_GT(nClose, nImport);
-    EXPECT_EQ(OFFICE_COPIES, Dm(h.CurrentDevMode())->dmCopies);
 }

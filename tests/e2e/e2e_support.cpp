@@ -1,76 +1,42 @@
 #include "e2e_support.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
-#include "codec/byte_cursor.h"
 #include "core/trace.h"
-#include "store_test_support.h"
 
 const char OFFICE_DESCRIPTION[] = "Front desk, plain paper";
 
-// ---- DEVMODE views ------------------------------------------------------------------------
-
 size_t BlockAt(const Bytes& v, WORD wId)
 {
-    size_t off = MainAt(v);
-    while (off + 16 <= v.size()) {
-        if (U32(v, off) != 0x4C6D5064)
-            return 0;
+    for (size_t off = MainAt(v); off + 16 <= v.size() && U32(v, off) == 0x4C6D5064 && U32(v, off + 12) >= 16;
+         off += U32(v, off + 12)) {
         if (U16(v, off + 4) == wId)
             return off;
-        DWORD cb = U32(v, off + 12);
-        if (cb < 16)
-            return 0;
-        off += cb;
     }
     return 0;
-}
-
-WORD U16(const Bytes& v, size_t off)
-{
-    return off + 2 <= v.size() ? GetU16(v.data() + off) : 0;
-}
-
-DWORD U32(const Bytes& v, size_t off)
-{
-    return off + 4 <= v.size() ? GetU32(v.data() + off) : 0;
-}
-
-void PutU16At(Bytes& v, size_t off, WORD w)
-{
-    PutU16(v.data() + off, w);
 }
 
 std::string FirstDifference(const Bytes& a, const Bytes& b, size_t from, size_t to)
 {
     if (a.size() < to || b.size() < to)
-        return "records too short: " + std::to_string(a.size()) + " and " + std::to_string(b.size()) + " bytes for " +
+        return "records of " + std::to_string(a.size()) + " and " + std::to_string(b.size()) + " bytes, not " +
                std::to_string(to);
     for (size_t i = from; i < to; ++i) {
         if (a[i] != b[i])
-            return "first difference at offset " + std::to_string(i) + ": " + std::to_string(a[i]) + " vs " +
-                   std::to_string(b[i]);
+            return "at offset " + std::to_string(i) + ": " + std::to_string(a[i]) + " vs " + std::to_string(b[i]);
     }
     return "";
 }
 
-// ---- profile files ------------------------------------------------------------------------
-
 std::vector<FileEntry> Entries(const Bytes& file)
 {
     std::vector<FileEntry> entries;
-    int nCount = int16_t(U16(file, 12));
-    size_t off = 144;
-    for (int i = 0; i < nCount && off + 700 <= file.size(); ++i) {
-        size_t cb = 700;
-        for (int s = 0; s < 4; ++s)
-            cb += U32(file, off + 556 + 4 * size_t(s));
-        if (off + cb > file.size())
+    for (size_t off = 144; int(entries.size()) < int16_t(U16(file, 12)) && off + 700 <= file.size();) {
+        size_t end = off + 700 + U32(file, off + 556) + U32(file, off + 560) + U32(file, off + 564) + U32(file, off + 568);
+        if (end > file.size())
             break;
-        entries.push_back(FileEntry{Bytes(file.begin() + long(off), file.begin() + long(off + cb))});
-        off += cb;
+        entries.push_back(FileEntry{Bytes(file.begin() + long(off), file.begin() + long(end))});
+        off = end;
     }
     return entries;
 }
@@ -84,37 +50,29 @@ Bytes JoinEntries(const Bytes& head, const std::vector<FileEntry>& entries)
     return file;
 }
 
-// ---- printers -----------------------------------------------------------------------------
-
-TestPrinter::TestPrinter(const std::string& name, const char* pszModel)
-    : m_name(name), m_model(pszModel), m_printer(new ScratchPrinter(name.c_str(), pszModel))
+TestPrinter::TestPrinter(const std::string& name, const char* pszModel) : m_printer(name.c_str(), pszModel)
 {
-    if (m_printer->Ok() && RunsAsWin9x())
+    if (m_printer.Ok() && RunsAsWin9x())
         m_driverDir = Session()->m_szDriverDir;
 }
 
+// Windows 9x keeps the profiles' data in files beside the driver, which no deletion of the
+// printer removes.
 TestPrinter::~TestPrinter()
 {
-    // Windows 9x keeps the profiles' data in files beside the driver, which no deletion of
-    // the printer removes.
-    if (!m_driverDir.empty()) {
-        WIN32_FIND_DATAA fd;
-        HANDLE h = FindFirstFileA((DataFilePrefix() + "*").c_str(), &fd);
-        for (BOOL bMore = h != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(h, &fd))
-            DeleteFileA((m_driverDir + "\\" + fd.cFileName).c_str());
-        if (h != INVALID_HANDLE_VALUE)
-            FindClose(h);
-    }
+    ForEachDataFile([&](const std::string& path) { DeleteFileA(path.c_str()); });
 }
 
-std::string TestPrinter::DataFilePrefix() const
+template <typename Fn>
+void TestPrinter::ForEachDataFile(Fn fn) const
 {
-    return m_driverDir + "\\" + m_name + "_JXP_";
-}
-
-std::unique_ptr<LMPROFJXP> TestPrinter::Session() const
-{
-    return OpenSession(m_name);
+    WIN32_FIND_DATAA fd;
+    HANDLE h = m_driverDir.empty() ? INVALID_HANDLE_VALUE
+                                   : FindFirstFileA((m_driverDir + "\\" + Name() + "_JXP_*").c_str(), &fd);
+    for (BOOL bMore = h != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(h, &fd))
+        fn(m_driverDir + "\\" + fd.cFileName);
+    if (h != INVALID_HANDLE_VALUE)
+        FindClose(h);
 }
 
 Bytes TestPrinter::DefaultDevMode() const
@@ -142,89 +100,46 @@ std::vector<ProfileRecord> TestPrinter::List() const
 {
     Bytes list = Data("JxProfileData");
     std::vector<ProfileRecord> records(list.size() / sizeof(ProfileRecord));
-    if (!records.empty())
-        memcpy(records.data(), list.data(), records.size() * sizeof(ProfileRecord));
+    memcpy(records.data(), list.data(), records.size() * sizeof(ProfileRecord));
     return records;
 }
 
 Pack TestPrinter::Values(int nRegNum) const
 {
-    Pack pack;
     auto session = Session();
-    DWORD n = session->EnumProfileRegValue("", nRegNum, nullptr, nullptr, 0);
-    if (n == 0)
-        return pack;
-    std::vector<char[PRINTER_NAME_CHARS]> names(n);
-    n = session->EnumProfileRegValue("", nRegNum, names.data(), nullptr, n);
-    for (DWORD i = 0; i < n; ++i) {
-        DWORD cb = session->LoadProfileRegValue("", nRegNum, names[i], nullptr, 0, nullptr, nullptr);
-        Bytes data(cb);
+    std::vector<char[PRINTER_NAME_CHARS]> names(session->EnumProfileRegValue("", nRegNum, nullptr, nullptr, 0));
+    DWORD n = names.empty() ? 0 : session->EnumProfileRegValue("", nRegNum, names.data(), nullptr, names.size());
+    Pack pack;
+    for (DWORD i = 0; i < n && i < names.size(); ++i) {
+        Bytes data(session->LoadProfileRegValue("", nRegNum, names[i], nullptr, 0, nullptr, nullptr));
         DWORD cbOut = 0, dwType = 0;
-        if (cb)
-            session->LoadProfileRegValue("", nRegNum, names[i], data.data(), cb, &cbOut, &dwType);
+        if (!data.empty())
+            session->LoadProfileRegValue("", nRegNum, names[i], data.data(), DWORD(data.size()), &cbOut, &dwType);
         pack[names[i]] = data;
     }
     return pack;
-}
-
-std::map<std::string, DWORD> TestPrinter::IndexTypes(int nRegNum) const
-{
-    char szIndex[32];
-    wsprintfA(szIndex, "JXP_%04d", nRegNum);
-    Bytes index = Data(szIndex);
-    std::map<std::string, DWORD> types;
-    for (size_t off = 0; off + 268 <= index.size(); off += 268)
-        types[std::string(reinterpret_cast<const char*>(index.data() + off), strnlen(reinterpret_cast<const char*>(
-                                                                                        index.data() + off),
-                                                                                    260))] = U32(index, off + 260);
-    return types;
-}
-
-Bytes TestPrinter::Data(const char* pszValue, DWORD* pdwType) const
-{
-    return PrinterData(m_name, pszValue, pdwType);
-}
-
-bool TestPrinter::HasData(const char* pszValue) const
-{
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DriverDataKey(m_name).c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
-        return false;
-    bool bFound = RegQueryValueExA(h, pszValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    RegCloseKey(h);
-    return bFound;
 }
 
 StoreState TestPrinter::State() const
 {
     StoreState state;
     HKEY h = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DriverDataKey(m_name).c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS) {
-        for (DWORD i = 0;; ++i) {
-            char szName[1024];
-            DWORD cchName = sizeof(szName), dwType = 0, cb = 0;
-            if (RegEnumValueA(h, i, szName, &cchName, nullptr, &dwType, nullptr, &cb) != ERROR_SUCCESS)
-                break;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DriverDataKey(Name()).c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS) {
+        char szName[1024];
+        DWORD cchName = sizeof(szName), dwType = 0, cb = 0;
+        for (DWORD i = 0; RegEnumValueA(h, i, szName, &cchName, nullptr, &dwType, nullptr, &cb) == ERROR_SUCCESS; ++i) {
             Bytes data(cb + 4);
             PutU32(data.data(), dwType);
             cchName = sizeof(szName);
             RegEnumValueA(h, i, szName, &cchName, nullptr, &dwType, data.data() + 4, &cb);
             state[std::string("reg:") + szName] = data;
+            cchName = sizeof(szName);
         }
         RegCloseKey(h);
     }
-    if (!m_driverDir.empty()) {
-        WIN32_FIND_DATAA fd;
-        HANDLE hFind = FindFirstFileA((DataFilePrefix() + "*").c_str(), &fd);
-        for (BOOL bMore = hFind != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(hFind, &fd))
-            state[std::string("file:") + fd.cFileName] = ReadBytes(m_driverDir + "\\" + fd.cFileName);
-        if (hFind != INVALID_HANDLE_VALUE)
-            FindClose(hFind);
-    }
+    ForEachDataFile([&](const std::string& path) { state["file:" + path] = ReadBytes(path); });
     return state;
 }
-
-// ---- "Office" -------------------------------------------------------------------------------
 
 Bytes OfficeDevMode(const Bytes& laserDefault, short nCopies)
 {
@@ -232,10 +147,9 @@ Bytes OfficeDevMode(const Bytes& laserDefault, short nCopies)
     Dm(dm)->dmCopies = nCopies;
     Dm(dm)->dmScale = OFFICE_SCALE;
     wcscpy(Dm(dm)->dmFormName, L"Legal");
-    size_t main = MainAt(dm);
-    PutU16At(dm, main + MAIN_PRINT_SIZE, OFFICE_PRINT_SIZE);
-    PutU16At(dm, main + MAIN_OUTPUT_BIN, OFFICE_OUTPUT_BIN);
-    PutU16At(dm, main + MAIN_BRIGHTNESS, WORD(OFFICE_BRIGHTNESS));
+    PutU16At(dm, MainAt(dm) + MAIN_PRINT_SIZE, OFFICE_PRINT_SIZE);
+    PutU16At(dm, MainAt(dm) + MAIN_OUTPUT_BIN, OFFICE_OUTPUT_BIN);
+    PutU16At(dm, MainAt(dm) + MAIN_BRIGHTNESS, WORD(OFFICE_BRIGHTNESS));
     // A watermark and a prologue of the user's own in the plug-in blocks.
     size_t watermark = BlockAt(dm, 20000), prologue = BlockAt(dm, 10000);
     for (size_t i = 16; watermark && i < 128; ++i)
@@ -255,9 +169,8 @@ Bytes NotesBytes(DWORD dwSeed)
 
 Bytes SetupBytes()
 {
-    Bytes setup(40);
-    for (size_t i = 0; i < setup.size(); ++i)
-        setup[i] = PatternByte(DWORD(i), 200);
+    Bytes setup = NotesBytes(200);
+    setup.resize(40);
     return setup;
 }
 
@@ -272,8 +185,6 @@ std::vector<Value> OfficeValues(DWORD dwNotesSeed)
             {"_Setup", REG_BINARY, SetupBytes()}};
 }
 
-// ---- fixture ----------------------------------------------------------------------------------
-
 void E2ETest::SetUp()
 {
     // The static library traces nothing of its own: the lines captured are the DLL's.
@@ -286,8 +197,7 @@ void E2ETest::TearDown()
 {
     // The DLL's session holds its printer open: closed before any printer is deleted.
     Dll().CloseJxpApi(nullptr, "");
-    while (!m_printers.empty())
-        m_printers.pop_back();
+    m_printers.clear();
     m_work.reset();
 }
 
@@ -314,27 +224,24 @@ int E2ETest::Export(const TestPrinter& printer, const char* pszProfile, const st
     return nResult;
 }
 
-void E2ETest::RunEntry(const char* pszEntry, const std::string& cmdLine)
+int E2ETest::Import(const TestPrinter& printer, const std::string& path, const char* pszProfile, BOOL bSetup)
 {
-    if (RunsAsWin9x()) {
-        std::string line = cmdLine;
-        auto pfn = strcmp(pszEntry, "LmPatch") == 0 ? Dll().LmPatch : Dll().LmProfInst;
-        pfn(nullptr, nullptr, &line[0], SW_SHOWNORMAL);
-        return;
-    }
-    // rundll32 of this prefix is a 64-bit program: it loads the 64-bit DLL the tests built.
-    std::string cmd = "rundll32.exe " + Dll().path + "," + pszEntry + " " + cmdLine;
-    STARTUPINFOA si;
-    ZeroMemory(&si, sizeof(si));
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi;
-    ASSERT_TRUE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        << cmd << " error " << GetLastError();
-    DWORD dwWait = WaitForSingleObject(pi.hProcess, 60000);
-    DWORD dwCode = DWORD(-1);
-    GetExitCodeProcess(pi.hProcess, &dwCode);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    ASSERT_EQ(WAIT_OBJECT_0, dwWait) << cmd << " did not end";
-    EXPECT_EQ(0u, dwCode) << cmd;
+    EXPECT_TRUE(Dll().InitJxpApi(nullptr, printer.Name())) << printer.Name();
+    char cell[32] = "";
+    strncpy(cell, pszProfile, sizeof(cell) - 1);
+    int nResult = Dll().ImportProfileFromJxp(path.c_str(), cell, 1, bSetup);
+    Dll().CloseJxpApi(nullptr, printer.Name());
+    return nResult;
+}
+
+void OfficeExported::SetUp()
+{
+    E2ETest::SetUp();
+    m_a = &AddPrinter("A", FIXTURE_MODEL_A);
+    m_office = OfficeDevMode(m_a->DefaultDevMode());
+    std::vector<Value> values = OfficeValues();
+    values.push_back({"LmBlank", REG_BINARY, Bytes()});
+    m_a->Store("Office", 1, m_office, values, OFFICE_DESCRIPTION, OFFICE_PARAM1, OFFICE_PARAM2);
+    m_file = m_work->Path("Office file.jxp");
+    ASSERT_EQ(1, Export(*m_a, "Office", m_file)) << TraceCapture::Dump();
 }

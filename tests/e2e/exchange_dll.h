@@ -8,21 +8,17 @@
 
 #include "core/exports.h"
 
+#define LMTEST_EXCHANGE_EXPORTS(X)                                                                                   \
+    X(InitJxpApi) X(InitJxpApiW) X(CloseJxpApi) X(GetJxpFileListFromDirectory) X(GetProfileListFromJxp)               \
+    X(GetJxpFileDeviceModel) X(ExportProfileToJxp) X(ImportProfileFromJxp) X(ImportProfileFromJxpW)                   \
+    X(ImportProfileAsDefault) X(LmProfInst) X(LmPatch)
+
 struct ExchangeDll {
     HMODULE hModule = nullptr;
     std::string path;   // full Windows path of the DLL
-    decltype(&::InitJxpApi) InitJxpApi = nullptr;
-    decltype(&::InitJxpApiW) InitJxpApiW = nullptr;
-    decltype(&::CloseJxpApi) CloseJxpApi = nullptr;
-    decltype(&::GetJxpFileListFromDirectory) GetJxpFileListFromDirectory = nullptr;
-    decltype(&::GetProfileListFromJxp) GetProfileListFromJxp = nullptr;
-    decltype(&::GetJxpFileDeviceModel) GetJxpFileDeviceModel = nullptr;
-    decltype(&::ExportProfileToJxp) ExportProfileToJxp = nullptr;
-    decltype(&::ImportProfileFromJxp) ImportProfileFromJxp = nullptr;
-    decltype(&::ImportProfileFromJxpW) ImportProfileFromJxpW = nullptr;
-    decltype(&::ImportProfileAsDefault) ImportProfileAsDefault = nullptr;
-    decltype(&::LmProfInst) LmProfInst = nullptr;
-    decltype(&::LmPatch) LmPatch = nullptr;
+#define LMTEST_DECLARE(name) decltype(&::name) name = nullptr;
+    LMTEST_EXCHANGE_EXPORTS(LMTEST_DECLARE)
+#undef LMTEST_DECLARE
 };
 
 // Loads the DLL beside the tests' folder (<build>/LmProfInst.dll for <build>/tests/*.exe);

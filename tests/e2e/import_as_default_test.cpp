@@ -6,153 +6,129 @@
 
 namespace {
 
-class AsDefault : public E2ETest {
-protected:
-    void SetUp() override
-    {
-        E2ETest::SetUp();
-        m_a = &AddPrinter("A", FIXTURE_MODEL_A);
-        StoreOffice(*m_a);
-        m_office = OfficeDevMode(m_a->DefaultDevMode());
-        m_file = m_work->Path("Office file.jxp");
-        ASSERT_EQ(1, Export(*m_a, "Office", m_file)) << TraceCapture::Dump();
-    }
+class AsDefault : public OfficeExported {};
 
-    // The current user's per-user DEVMODE of the printer, as Windows keeps it.
-    static HKEY PerUserKey()
-    {
-        HKEY h = nullptr;
-        RegCreateKeyExW(HKEY_CURRENT_USER, L"Printers\\DevModePerUser", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
-                        nullptr);
-        return h;
-    }
-
-    TestPrinter* m_a = nullptr;
-    Bytes m_office;
-    std::string m_file;
-};
+// "Office" rebuilt in a target's own record (its size, layout and device name): its default
+// with what the profile changed, the print size and bin still marked until the profile is
+// applied; a Laser's plug-in blocks travel to a Laser, a Jet keeps its own, sizes and all.
+Bytes Rebuilt(Bytes target, const Bytes& office, bool bSameModel)
+{
+    Dm(target)->dmCopies = OFFICE_COPIES;
+    Dm(target)->dmScale = OFFICE_SCALE;
+    wcscpy(Dm(target)->dmFormName, L"Legal");
+    size_t main = MainAt(target), plugIns = main + U32(target, main + 12);
+    memcpy(&target[main + MAIN_PRINT_SIZE], &office[MainAt(office) + MAIN_PRINT_SIZE], 12);
+    PutU16At(target, main + MAIN_OUTPUT_BIN, OFFICE_OUTPUT_BIN);
+    PutU16At(target, main + MAIN_BRIGHTNESS, WORD(OFFICE_BRIGHTNESS));
+    if (bSameModel)
+        memcpy(&target[plugIns], &office[plugIns], target.size() - plugIns);
+    return target;
+}
 
 }  // namespace
 
-TEST_F(AsDefault, Flags7ReplaceFactoryDefaultWriteSetupAndApplyToThePrinter)
+// The profile is stored rebuilt for the printer, with its values; flag 1 stores it as "Factory
+// Default" instead of listing it, 2 writes its setup record to "Setup", 4 applies it: its DEVMODE to the printer, its other values to the printer's
+// data (a value stored empty replaces the printer's own), globally and (not on Windows 9x) for
+// the user, whose own DEVMODE goes.
+TEST_F(AsDefault, EachFlagDoesItsPartAndOnlyThat)
 {
-    TestPrinter& d = AddPrinter("D", FIXTURE_MODEL_A);
-    StoreOffice(d, "Home", 1, 1, 5);
-    Bytes oldDefault = d.DefaultDevMode();
-    Dm(oldDefault)->dmCopies = 7;
-    d.Store("Factory Default", 0, oldDefault, {{"Tray", REG_BINARY, {9, 0, 0, 0}}});
-    Bytes listBefore = d.Data("JxProfileData"), countBefore = d.Data("JxProfileCount");
-    Pack homeBefore = d.Values(1);
-    Bytes before = d.CurrentDevMode();
-    ASSERT_FALSE(before.empty());
-    std::wstring wname(d.Name(), d.Name() + strlen(d.Name()));
-    HKEY hPerUser = PerUserKey();
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegSetValueExW(hPerUser, wname.c_str(), 0, REG_BINARY, before.data(), DWORD(before.size())));
+    const struct {
+        const char* pszModel;
+        const char* pszProfile;
+        BYTE bFlags;
+        int nResult;
+        WORD wPrintSize, wOutputBin;   // positions in the model's lists once applied
+    } cases[] = {
+        // The Laser's papers 9 1 11 5 13 (Legal is 3) and bins 1 2 3 (bin 2 is 1); the Jet's
+        // papers 1 5 9 20 (Legal is 1) and bins 5 1 (no bin 2: the first).
+        {FIXTURE_MODEL_A, "Office", 7, 1, 3, 1},
+        {FIXTURE_MODEL_B, "Office", 4, 1, 1, 0},
+        {FIXTURE_MODEL_B, "Office", 1, 1, 0, 0},
+        {FIXTURE_MODEL_A, "Office", 2, 1, 0, 0},
+        // Not "Factory Default" in its place: an unlisted name applies nothing.
+        {FIXTURE_MODEL_A, "Nowhere", 4, 0, 0, 0},
+    };
+    HKEY hPerUser = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Printers\\DevModePerUser", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &hPerUser, nullptr));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.pszProfile) + " with flags " + std::to_string(c.bFlags) + " on " + c.pszModel);
+        TestPrinter& p = AddPrinter(std::to_string(&c - cases).c_str(), c.pszModel);
+        StoreOffice(p, "Home", 1, 1, 5);
+        Bytes factory = p.DefaultDevMode();
+        Dm(factory)->dmCopies = 7;
+        p.Store("Factory Default", 0, factory, {{"Tray", REG_BINARY, {9, 0, 0, 0}}});
+        {
+            auto session = p.Session();
+            const BYTE old[] = {1, 2, 3}, other[] = {4, 5};
+            ASSERT_TRUE(session->SetRegValue("PrinterDriverData", "LmBlank", old, sizeof(old), REG_BINARY));
+            ASSERT_TRUE(session->SetRegValue("PrinterDriverData", "LmOther", other, sizeof(other), REG_BINARY));
+        }
+        Bytes list = p.Data("JxProfileData"), before = p.CurrentDevMode(), target = p.DefaultDevMode();
+        Pack home = p.Values(1), factoryPack = p.Values(0);
+        std::wstring wname(p.Name(), p.Name() + strlen(p.Name()));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegSetValueExW(hPerUser, wname.c_str(), 0, REG_BINARY, before.data(), DWORD(before.size())));
 
-    ASSERT_TRUE(Dll().InitJxpApi(nullptr, d.Name()));
-    TraceCapture::Clear();
-    EXPECT_EQ(1, Dll().ImportProfileAsDefault(m_file.c_str(), "Office", 7)) << TraceCapture::Dump();
-    Dll().CloseJxpApi(nullptr, d.Name());
+        ASSERT_TRUE(Dll().InitJxpApi(nullptr, p.Name()));
+        TraceCapture::Clear();
+        EXPECT_EQ(c.nResult, Dll().ImportProfileAsDefault(m_file.c_str(), c.pszProfile, c.bFlags)) << TraceCapture::Dump();
+        Dll().CloseJxpApi(nullptr, p.Name());
+        bool bDefault = c.nResult && (c.bFlags & 1), bListed = c.nResult && !bDefault;
+        bool bApplied = c.nResult && (c.bFlags & 4);
 
-    // "Factory Default" now holds the file's profile; the list and the other profiles are as
-    // they were.
-    EXPECT_EQ(listBefore, d.Data("JxProfileData"));
-    EXPECT_EQ(countBefore, d.Data("JxProfileCount"));
-    EXPECT_EQ(homeBefore, d.Values(1));
-    Pack factory = d.Values(0);
-    EXPECT_EQ("", FirstDifference(m_office, factory["Default DevMode"], 64, m_office.size()));
-    EXPECT_EQ(TrayBytes(), factory["Tray"]);
-    EXPECT_EQ(NotesBytes(1), factory["Notes"]);
-    DWORD dwType = 0;
-    EXPECT_EQ(SetupBytes(), d.Data("Setup", &dwType));
-    EXPECT_EQ(DWORD(REG_BINARY), dwType);
-    // The apply writes the profile's other values into the printer's data.
-    EXPECT_EQ(TrayBytes(), d.Data("Tray", &dwType));
-    EXPECT_EQ(DWORD(REG_BINARY), dwType);
-    EXPECT_EQ(NotesBytes(1), d.Data("Notes"));
+        EXPECT_EQ(home, p.Values(1));
+        std::vector<ProfileRecord> records = p.List();
+        ASSERT_EQ(bListed ? 3u : 2u, records.size());
+        EXPECT_TRUE(bListed ? strcmp(records[2].szName, "Office") == 0 && records[2].dwRegNum == 2 &&
+                                  strcmp(records[2].szDescription, OFFICE_DESCRIPTION) == 0 &&
+                                  records[2].dwProfileParam2 == OFFICE_PARAM2
+                            : list == p.Data("JxProfileData"));
+        EXPECT_TRUE(bDefault || p.Values(0) == factoryPack) << "Factory Default changed";
+        Pack stored = p.Values(bDefault ? 0 : 2);
+        if (c.nResult) {
+            Bytes expected = Rebuilt(target, m_office, strcmp(c.pszModel, FIXTURE_MODEL_A) == 0);
+            EXPECT_EQ("", FirstDifference(expected, stored["Default DevMode"], 0, expected.size()));
+            EXPECT_EQ((Pack{{"Default DevMode", stored["Default DevMode"]}, {"Tray", TrayBytes()},
+                            {"Notes", NotesBytes(1)}, {"LmBlank", {}}}),
+                      stored);
+        }
+        EXPECT_EQ(c.nResult && (c.bFlags & 2) ? SetupBytes() : Bytes(), p.Data("Setup"));
+        DWORD dwType = 0, dwBlankType = 0;
+        EXPECT_EQ(bApplied ? TrayBytes() : Bytes(), p.Data("Tray", &dwType));
+        EXPECT_EQ(bApplied ? NotesBytes(1) : Bytes(), p.Data("Notes"));
+        EXPECT_EQ(bApplied ? Bytes() : Bytes({1, 2, 3}), p.Data("LmBlank", &dwBlankType)) << TraceCapture::Dump();
+        EXPECT_EQ(DWORD(REG_BINARY), dwBlankType) << "LmBlank is gone";
+        EXPECT_EQ(Bytes({4, 5}), p.Data("LmOther"));
+        LONG lPerUser = RegQueryValueExW(hPerUser, wname.c_str(), nullptr, nullptr, nullptr, nullptr);
+        RegDeleteValueW(hPerUser, wname.c_str());
+        EXPECT_EQ(bApplied && !RunsAsWin9x() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS, lPerUser);
 
-    // The printer's DEVMODE carries the profile, the print size and bin as positions in the
-    // Laser's lists (papers 9 1 11 5 13: Legal is 3; bins 1 2 3: bin 2 is 1), its names its own.
-    Bytes after = d.CurrentDevMode();
-    ASSERT_EQ(before.size(), after.size());
-    EXPECT_EQ(OFFICE_COPIES, Dm(after)->dmCopies) << TraceCapture::Dump();
-    EXPECT_EQ(OFFICE_SCALE, Dm(after)->dmScale);
-    EXPECT_EQ(3, U16(after, MainAt(after) + MAIN_PRINT_SIZE));
-    EXPECT_EQ(1, U16(after, MainAt(after) + MAIN_OUTPUT_BIN));
-    EXPECT_EQ(WORD(OFFICE_BRIGHTNESS), U16(after, MainAt(after) + MAIN_BRIGHTNESS));
-    EXPECT_EQ("", FirstDifference(m_office, after, BlockAt(m_office, 20000), BlockAt(m_office, 20000) + 128))
-        << "the profile's watermark";
-    EXPECT_EQ(0, memcmp(Dm(before)->dmDeviceName, Dm(after)->dmDeviceName, 64));
-    EXPECT_EQ(0, memcmp(Dm(before)->dmFormName, Dm(after)->dmFormName, 64));
-    EXPECT_TRUE(TraceCapture::Contains("RestorePrintSize before 1005\n"));
-    EXPECT_TRUE(TraceCapture::Contains("RestorePrintSize to 3\n"));
-    EXPECT_TRUE(TraceCapture::Contains("RestoreOutputBin before 1002\n"));
-    EXPECT_TRUE(TraceCapture::Contains("RestoreOutputBin to 1\n"));
-
-    // Set globally and for the user in wide mode (the per-user DEVMODE goes); Windows 9x has
-    // neither.
-    LONG lPerUser = RegQueryValueExW(hPerUser, wname.c_str(), nullptr, nullptr, nullptr, nullptr);
-    RegDeleteValueW(hPerUser, wname.c_str());
-    RegCloseKey(hPerUser);
-    if (RunsAsWin9x()) {
-        EXPECT_TRUE(TraceCapture::Contains("SetDevModeA - success\n"));
-        EXPECT_EQ(ERROR_SUCCESS, lPerUser);
-    } else {
-        EXPECT_TRUE(TraceCapture::Contains("SetDevModeW - success\n"));
-        EXPECT_TRUE(TraceCapture::Contains("SetDevModeW - Set Global - success\n"));
-        EXPECT_EQ(ERROR_FILE_NOT_FOUND, lPerUser);
+        Bytes after = p.CurrentDevMode();
+        ASSERT_EQ(before.size(), after.size());
+        if (!bApplied) {
+            EXPECT_EQ(before, after) << "applied";
+            continue;
+        }
+        EXPECT_EQ(DWORD(REG_BINARY), dwType);
+        EXPECT_TRUE(TraceCapture::Contains(RunsAsWin9x() ? "SetDevModeA - success\n"
+                                                         : "SetDevModeW - Set Global - success\n"))
+            << TraceCapture::Dump();
+        // The profile's settings under the printer's own names; on the Laser the profile's
+        // plug-in blocks, the Jet keeps its own.
+        EXPECT_EQ(OFFICE_COPIES, Copies(after));
+        EXPECT_EQ(OFFICE_SCALE, Dm(after)->dmScale);
+        EXPECT_EQ(c.wPrintSize, U16(after, MainAt(after) + MAIN_PRINT_SIZE));
+        EXPECT_EQ(c.wOutputBin, U16(after, MainAt(after) + MAIN_OUTPUT_BIN));
+        EXPECT_EQ(WORD(OFFICE_BRIGHTNESS), U16(after, MainAt(after) + MAIN_BRIGHTNESS));
+        EXPECT_EQ(0, memcmp(Dm(before)->dmDeviceName, Dm(after)->dmDeviceName, 64));
+        EXPECT_EQ(0, memcmp(Dm(before)->dmFormName, Dm(after)->dmFormName, 64));
+        size_t plugIns = MainAt(before) + U32(before, MainAt(before) + 12);
+        bool bJet = strcmp(c.pszModel, FIXTURE_MODEL_B) == 0;
+        EXPECT_EQ("", FirstDifference(bJet ? before : m_office, after, plugIns, before.size()));
     }
-}
-
-TEST_F(AsDefault, Flags4ListTheProfileAndApplyItWithoutSetup)
-{
-    TestPrinter& e = AddPrinter("E", FIXTURE_MODEL_B);
-    StoreOffice(e, "Keep", 1, 1, 8);
-    Pack keepBefore = e.Values(1);
-    Bytes before = e.CurrentDevMode();
-    ASSERT_FALSE(before.empty());
-
-    ASSERT_TRUE(Dll().InitJxpApi(nullptr, e.Name()));
-    TraceCapture::Clear();
-    EXPECT_EQ(1, Dll().ImportProfileAsDefault(m_file.c_str(), "Office", 4)) << TraceCapture::Dump();
-    Dll().CloseJxpApi(nullptr, e.Name());
-
-    std::vector<ProfileRecord> list = e.List();
-    ASSERT_EQ(3u, list.size());
-    EXPECT_STREQ("Keep", list[1].szName);
-    EXPECT_STREQ("Office", list[2].szName);
-    EXPECT_EQ(2u, list[2].dwRegNum);
-    EXPECT_EQ(keepBefore, e.Values(1));
-    EXPECT_TRUE(e.Values(0).empty()) << "\"Factory Default\" is not touched";
-    EXPECT_FALSE(e.HasData("Setup"));
-    Pack office = e.Values(2);
-    EXPECT_EQ(before.size(), office["Default DevMode"].size());
-    EXPECT_EQ(NotesBytes(1), office["Notes"]);
-
-    // Applied by its name: the Jet's lists (papers 1 5 9 20: Legal is 1; bins 5 1: no bin 2,
-    // so the first), its own plug-in blocks kept.
-    Bytes after = e.CurrentDevMode();
-    ASSERT_EQ(before.size(), after.size());
-    EXPECT_EQ(OFFICE_COPIES, Dm(after)->dmCopies) << TraceCapture::Dump();
-    EXPECT_EQ(1, U16(after, MainAt(after) + MAIN_PRINT_SIZE));
-    EXPECT_EQ(0, U16(after, MainAt(after) + MAIN_OUTPUT_BIN));
-    EXPECT_EQ(WORD(OFFICE_BRIGHTNESS), U16(after, MainAt(after) + MAIN_BRIGHTNESS));
-    size_t plugIns = MainAt(before) + U32(before, MainAt(before) + 12);
-    EXPECT_EQ("", FirstDifference(before, after, plugIns, before.size()));
-    EXPECT_TRUE(TraceCapture::Contains("RestorePrintSize to 1\n"));
-    EXPECT_TRUE(TraceCapture::Contains("RestoreOutputBin to 0\n"));
-    EXPECT_EQ(NotesBytes(1), e.Data("Notes"));
-
-    // A name the file does not hold is neither imported nor applied: the printer does not get
-    // "Factory Default" in its place.
-    ASSERT_TRUE(Dll().InitJxpApi(nullptr, e.Name()));
-    TraceCapture::Clear();
-    EXPECT_EQ(0, Dll().ImportProfileAsDefault(m_file.c_str(), "Nowhere", 4));
-    Dll().CloseJxpApi(nullptr, e.Name());
-    EXPECT_TRUE(TraceCapture::Contains("ImportProfileAsDefault - Nowhere is not listed, nothing applied\n"))
-        << TraceCapture::Dump();
-    EXPECT_EQ(after, e.CurrentDevMode());
+    RegCloseKey(hPerUser);
 }
 
 // Two entries named "Office" with different settings: each brings its own DEVMODE and values;
@@ -161,20 +137,18 @@ TEST_F(AsDefault, RepeatedNameEntriesEachBringTheirOwnSettings)
 {
     {
         auto session = m_a->Session();
-        Bytes second = OfficeDevMode(m_a->DefaultDevMode(), 5);
+        Bytes second = OfficeDevMode(m_a->DefaultDevMode(), 5), notes = NotesBytes(9), extra{1, 2, 3};
         session->SaveProfileRegValue("Office", 1, "Default DevMode", second.data(), DWORD(second.size()), REG_BINARY);
-        Bytes notes = NotesBytes(9), extra{1, 2, 3};
         session->SaveProfileRegValue("Office", 1, "Notes", notes.data(), DWORD(notes.size()), REG_BINARY);
         session->SaveProfileRegValue("Office", 1, "Extra", extra.data(), DWORD(extra.size()), REG_BINARY);
     }
     ASSERT_EQ(1, Export(*m_a, "Office", m_work->Path("second.jxp")));
     StoreOffice(*m_a, "Home", 2, 1, 5);
-    std::string home = m_work->Path("home.jxp");
+    std::string home = m_work->Path("home.jxp"), twice = m_work->Path("twice.jxp");
     ASSERT_EQ(1, Export(*m_a, "Home", home));
     Bytes first = ReadBytes(m_file);
     std::vector<FileEntry> entries = Entries(first);
     entries.push_back(Entries(ReadBytes(m_work->Path("second.jxp")))[0]);
-    std::string twice = m_work->Path("twice.jxp");
     WriteBytes(twice, JoinEntries(first, entries));
 
     // As default, the later entry is the one that stays.
@@ -182,66 +156,32 @@ TEST_F(AsDefault, RepeatedNameEntriesEachBringTheirOwnSettings)
     ASSERT_TRUE(Dll().InitJxpApi(nullptr, t1.Name()));
     EXPECT_EQ(1, Dll().ImportProfileAsDefault(twice.c_str(), "Office", 1));
     Pack factory = t1.Values(0);
-    EXPECT_EQ(5, Dm(factory["Default DevMode"])->dmCopies) << "the second entry's own DEVMODE";
+    EXPECT_EQ(5, Copies(factory["Default DevMode"])) << "the second entry's own DEVMODE";
     EXPECT_EQ(NotesBytes(9), factory["Notes"]);
     EXPECT_EQ(1u, factory.count("Extra"));
 
     // Listed: the first under number 1; the second under number 2, unlisted, with its own.
     TestPrinter& t2 = AddPrinter("T2", FIXTURE_MODEL_A);
-    ASSERT_TRUE(Dll().InitJxpApi(nullptr, t2.Name()));
-    char cell[32] = "Office";
-    EXPECT_EQ(1, Dll().ImportProfileFromJxp(twice.c_str(), cell, 1, FALSE));
+    EXPECT_EQ(1, Import(t2, twice, "Office"));
     std::vector<ProfileRecord> list = t2.List();
     ASSERT_EQ(2u, list.size());
     EXPECT_EQ(1u, list[1].dwRegNum);
     Pack listed = t2.Values(1), unlisted = t2.Values(2);
-    EXPECT_EQ(OFFICE_COPIES, Dm(listed["Default DevMode"])->dmCopies);
+    EXPECT_EQ(OFFICE_COPIES, Copies(listed["Default DevMode"]));
     EXPECT_EQ(NotesBytes(1), listed["Notes"]);
     EXPECT_EQ(0u, listed.count("Extra"));
-    EXPECT_EQ(5, Dm(unlisted["Default DevMode"])->dmCopies);
+    EXPECT_EQ(5, Copies(unlisted["Default DevMode"]));
     EXPECT_EQ(NotesBytes(9), unlisted["Notes"]);
 
     // Number 2 is free for the next profile, which must not inherit what lies there.
-    char homeCell[32] = "Home";
-    EXPECT_EQ(1, Dll().ImportProfileFromJxp(home.c_str(), homeCell, 1, FALSE));
-    Dll().CloseJxpApi(nullptr, t2.Name());
+    EXPECT_EQ(1, Import(t2, home, "Home"));
     list = t2.List();
     ASSERT_EQ(3u, list.size());
     EXPECT_STREQ("Home", list[2].szName);
     EXPECT_EQ(2u, list[2].dwRegNum);
     Pack homePack = t2.Values(2);
-    EXPECT_EQ(1, Dm(homePack["Default DevMode"])->dmCopies);
+    EXPECT_EQ(1, Copies(homePack["Default DevMode"]));
     EXPECT_EQ(NotesBytes(5), homePack["Notes"]);
     EXPECT_EQ(0u, homePack.count("Extra")) << "Home took a value of the unlisted entry";
     EXPECT_EQ(3u, homePack.size());
-}
-
-// A value stored empty is applied empty: the printer's old value of that name does not survive
-// the apply. A value the printer holds that the profile does not list is left alone.
-TEST_F(AsDefault, EmptyValueReplacesThePrintersOldOne)
-{
-    TestPrinter& s = AddPrinter("S", FIXTURE_MODEL_A);
-    TestPrinter& e = AddPrinter("E", FIXTURE_MODEL_A);
-    std::vector<Value> values = OfficeValues();
-    values.push_back({"LmBlank", REG_BINARY, Bytes()});
-    s.Store("Blank", 1, OfficeDevMode(s.DefaultDevMode()), values, OFFICE_DESCRIPTION);
-    std::string path = m_work->Path("blank.jxp");
-    ASSERT_EQ(1, Export(s, "Blank", path));
-
-    // The printer's own earlier values, as the driver keeps them.
-    {
-        std::unique_ptr<LMPROFJXP> session = e.Session();
-        const BYTE old[] = {1, 2, 3}, other[] = {4, 5};
-        ASSERT_TRUE(session->SetRegValue("PrinterDriverData", "LmBlank", old, sizeof(old), REG_BINARY));
-        ASSERT_TRUE(session->SetRegValue("PrinterDriverData", "LmOther", other, sizeof(other), REG_BINARY));
-    }
-    ASSERT_EQ(Bytes({1, 2, 3}), e.Data("LmBlank"));
-
-    ASSERT_TRUE(Dll().InitJxpApi(nullptr, e.Name()));
-    TraceCapture::Clear();
-    EXPECT_EQ(1, Dll().ImportProfileAsDefault(path.c_str(), "Blank", 4)) << TraceCapture::Dump();
-    Dll().CloseJxpApi(nullptr, e.Name());
-    EXPECT_TRUE(e.HasData("LmBlank"));
-    EXPECT_EQ(Bytes(), e.Data("LmBlank")) << TraceCapture::Dump();
-    EXPECT_EQ(Bytes({4, 5}), e.Data("LmOther"));
 }

@@ -71,10 +71,7 @@ TEST_F(StoredBytes, ExportAndImportLeaveTheBytesTheyAlwaysLeft)
     a.Store("Office", 1, OfficeDevMode(a.DefaultDevMode()), values, OFFICE_DESCRIPTION, OFFICE_PARAM1, OFFICE_PARAM2);
     std::string path = m_work->Path("office.jxp");
     ASSERT_EQ(1, Export(a, "Office", path));
-    ASSERT_TRUE(Dll().InitJxpApi(nullptr, b.Name()));
-    char cell[32] = "Office";
-    EXPECT_EQ(1, Dll().ImportProfileFromJxp(path.c_str(), cell, 1, TRUE));
-    Dll().CloseJxpApi(nullptr, b.Name());
+    EXPECT_EQ(1, Import(b, path, "Office", TRUE));
 
     Bytes actual;
     Append(actual, "file", ReadBytes(path));

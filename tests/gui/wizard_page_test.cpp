@@ -2,40 +2,38 @@
 // installer's thread, the page driven with mouse and key messages from the test thread.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "fixture_names.h"
 #include "gui_support.h"
-#include "test_support.h"
 #include "ui/lmlangsprt.h"
 
 namespace {
 
-const char TITLE[] = "Printer Driver Setup";
+const wchar_t TITLE[] = L"Printer Driver Setup";
 
 // What the page says in each language the tests run in.
-struct PageTexts {
+const struct PageTexts {
+    WORD wLanguage;
     const char* pszTag;
-    const wchar_t* pwszBack;
-    const wchar_t* pwszNext;
-    const wchar_t* pwszCancel;
-    const wchar_t* pwszConfirm;
-    const wchar_t* pwszProfiles;
-    const wchar_t* pwszDescription;
-};
-const PageTexts TEXTS[] = {
-    {"en", L"< &Back", L"&Next >", L"&Cancel", L"Are you sure you want to cancel?", L"Profiles", L"Description"},
-    {"de", L"< &Zurück", L"&Weiter >", L"&Abbrechen", L"Möchten Sie wirklich abbrechen?", L"Profile",
+    const wchar_t *pwszBack, *pwszNext, *pwszCancel, *pwszConfirm, *pwszProfiles, *pwszDescription;
+} TEXTS[] = {
+    {LANG_ENGLISH, "en", L"< &Back", L"&Next >", L"&Cancel", L"Are you sure you want to cancel?", L"Profiles",
+     L"Description"},
+    {LANG_GERMAN, "de", L"< &Zurück", L"&Weiter >", L"&Abbrechen", L"Möchten Sie wirklich abbrechen?", L"Profile",
      L"Beschreibung"},
-    {"ja", L"< 戻る(&B)", L"次へ(&N) >", L"キャンセル(&C)", L"キャンセルしてもよろしいですか?", L"プロファイル",
-     L"説明"},
-    {"ru", L"< &Назад", L"&Далее >", L"&Отмена", L"Вы действительно хотите отменить?", L"Профили", L"Описание"},
+    {LANG_JAPANESE, "ja", L"< 戻る(&B)", L"次へ(&N) >", L"キャンセル(&C)", L"キャンセルしてもよろしいですか?",
+     L"プロファイル", L"説明"},
+    {LANG_RUSSIAN, "ru", L"< &Назад", L"&Далее >", L"&Отмена", L"Вы действительно хотите отменить?", L"Профили",
+     L"Описание"},
 };
 
 const PageTexts* UserTexts()
 {
     for (const auto& t : TEXTS)
-        if (UserLanguageTag() == t.pszTag)
+        if (PRIMARYLANGID(GetUserDefaultLangID()) == t.wLanguage)
             return &t;
     return nullptr;
 }
@@ -56,49 +54,53 @@ class WizardPage : public testing::Test {
 protected:
     void SetUp() override
     {
-        char szTemp[MAX_PATH];
-        GetTempPathA(MAX_PATH, szTemp);
-        m_folder = std::string(szTemp) + "LmGui " + testing::UnitTest::GetInstance()->current_test_info()->name();
-        CreateDirectoryA(m_folder.c_str(), nullptr);
+        m_work.reset(new WorkFolder(testing::UnitTest::GetInstance()->current_test_info()->name()));
         TraceCapture::Clear();
     }
-    void TearDown() override
+    // The page of a new block of the Laser printer over the installation file; null when it did
+    // not show. A language given is the block's instead of the user's.
+    HWND Show(const char* pszIni = OFFER_INI, bool bAnsi = false, DWORD dwLanguage = 0, HFONT hBody = nullptr)
     {
-        DeleteFileA((m_folder + "\\LmProfInst.ini").c_str());
-        RemoveDirectoryA(m_folder.c_str());
+        WriteBytes(m_work->Path("LmProfInst.ini"), Bytes(pszIni, pszIni + strlen(pszIni)));
+        m_run.reset();
+        m_setup.reset(new SetupBlock(FIXTURE_PRINTER_A1, FIXTURE_MODEL_A, m_work->Dir(), bAnsi, dwLanguage));
+        if (hBody)
+            m_setup->PutI32(setupdata::OFF_BODY_FONT, LONG(reinterpret_cast<ULONG_PTR>(hBody)));
+        return ShowAgain();
     }
-    void WriteIni(const std::string& text)
+    // The page once more, over the same block.
+    HWND ShowAgain()
     {
-        HANDLE h = CreateFileA((m_folder + "\\LmProfInst.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               0, nullptr);
-        DWORD dw = 0;
-        WriteFile(h, text.data(), DWORD(text.size()), &dw, nullptr);
-        CloseHandle(h);
+        m_run.reset(new WizardRun(m_setup->Get()));
+        return m_run->WaitPage();
     }
-    static void Press(HWND hPage, int nId)
+    // Presses a button of the page; the page's answer.
+    int Leave(HWND hPage, int nId)
     {
         PostMessageA(GetDlgItem(hPage, nId), BM_CLICK, 0, 0);
+        EXPECT_TRUE(m_run->Join()) << "the page stayed";
+        return m_run->Result();
     }
     static int Ticks() { return Wizard().LmRunModuleCount(0); }
-    std::string m_folder;
+
+    std::unique_ptr<WorkFolder> m_work;
+    std::unique_ptr<SetupBlock> m_setup;
+    std::unique_ptr<WizardRun> m_run;
 };
 
 }  // namespace
 
-// Only the printer's model's profiles are listed, with their descriptions; a click or the
-// space bar flips a row's tick, the arrow keys move without ticking; Next hands the ticks on.
+// Only the printer's model's profiles are listed, with their descriptions, in the user's
+// language; a click or the space bar flips a row's tick, keys that move the focus tick nothing
+// and keys that cannot move it do not swallow the next click; Next hands the ticks on.
 TEST_F(WizardPage, TicksFollowClicksAndSpaceNotArrows)
 {
     const PageTexts* pTexts = UserTexts();
     ASSERT_NE(nullptr, pTexts) << "no texts for the user's language " << GetUserDefaultLangID();
-    WriteIni(OFFER_INI);
-    SetupBlock setup(FIXTURE_PRINTER_A1, FIXTURE_MODEL_A, m_folder);
-    WizardRun run(setup.Get());
-    HWND hPage = run.WaitPage();
+    HWND hPage = Show();
     ASSERT_NE(nullptr, hPage) << TraceCapture::Dump();
     HWND hList = GetDlgItem(hPage, 1000);
-
-    EXPECT_EQ(std::wstring(TITLE, TITLE + sizeof(TITLE) - 1), WindowTextW(hPage));
+    EXPECT_EQ(TITLE, WindowTextW(hPage));
     EXPECT_EQ(pTexts->pwszBack, WindowTextW(GetDlgItem(hPage, 1002)));
     EXPECT_EQ(pTexts->pwszNext, WindowTextW(GetDlgItem(hPage, 1003)));
     EXPECT_EQ(pTexts->pwszCancel, WindowTextW(GetDlgItem(hPage, 1004)));
@@ -116,58 +118,56 @@ TEST_F(WizardPage, TicksFollowClicksAndSpaceNotArrows)
     EXPECT_EQ("Duplex, two pages a sheet", RowText(hList, 0, 1));
     EXPECT_EQ("Draft", RowText(hList, 1, 0));
     EXPECT_EQ("Photo", RowText(hList, 2, 0));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(Check::Empty, RowCheck(hList, i)) << "row " << i;
-    EXPECT_EQ(0, Ticks());
 
-    ClickRow(hList, 0);
-    EXPECT_EQ(1, Ticks());
-    EXPECT_EQ(Check::Ticked, RowCheck(hList, 0));
-    ClickRow(hList, 0);
-    EXPECT_EQ(0, Ticks()) << "a second click unticks";
-    EXPECT_EQ(Check::Empty, RowCheck(hList, 0));
-    ClickRow(hList, 0);
-    ClickRow(hList, 2);
-    EXPECT_EQ(2, Ticks());
-    EXPECT_EQ(Check::Ticked, RowCheck(hList, 0));
-    EXPECT_EQ(Check::Empty, RowCheck(hList, 1));
-    EXPECT_EQ(Check::Ticked, RowCheck(hList, 2));
-
-    // Arrows from the last clicked row (2) up to 0 and down to 1: nothing flips.
-    PressKey(hList, VK_UP);
-    PressKey(hList, VK_UP);
-    PressKey(hList, VK_DOWN);
-    EXPECT_EQ(1, SendMessageA(hList, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
-    EXPECT_EQ(2, Ticks());
-    EXPECT_EQ(GetSysColor(COLOR_WINDOW), RowBackground(hList, 1)) << "the selected row is highlighted";
-    EXPECT_EQ(Check::Empty, RowCheck(hList, 1));
-    PressKey(hList, VK_SPACE);
-    EXPECT_EQ(3, Ticks());
-    EXPECT_EQ(Check::Ticked, RowCheck(hList, 1));
-    PressKey(hList, VK_SPACE);
-    EXPECT_EQ(2, Ticks());
-    EXPECT_EQ(Check::Empty, RowCheck(hList, 1));
-    PressKey(hList, VK_SPACE);
-    EXPECT_EQ(3, Ticks());
+    // Each step: the keys pressed and the row clicked (-1: none), then the ticks the rows show
+    // and the row with the focus. A key that cannot move the focus must not swallow the tick of
+    // the click after it.
+    const struct {
+        std::vector<WORD> keys;
+        int nClick;
+        const char* pszTicks;
+        int nFocus;
+    } steps[] = {
+        {{VK_SHIFT, VK_CONTROL, VK_TAB, VK_UP}, -1, "...", -1},   // no row has the focus yet
+        {{}, 0, "x..", 0},
+        {{}, 0, "...", 0},
+        {{}, 0, "x..", 0},
+        {{}, 2, "x.x", 2},
+        {{VK_END, VK_DOWN}, 1, "xxx", 1},   // neither moves from the last row
+        {{VK_HOME, VK_UP}, 1, "x.x", 1},    // Home moves to the first, Up not from it
+        {{VK_SPACE}, -1, "xxx", 1},
+        {{VK_UP, VK_DOWN}, -1, "xxx", 1},
+        {{VK_SPACE}, -1, "x.x", 1},
+        {{VK_SPACE}, -1, "xxx", 1},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE("step " + std::to_string(&step - steps));
+        for (WORD wKey : step.keys)
+            PressKey(hList, wKey);
+        if (step.nClick >= 0)
+            ClickRow(hList, step.nClick);
+        int nTicks = 0;
+        for (int i = 0; i < 3; ++i) {
+            nTicks += step.pszTicks[i] == 'x';
+            EXPECT_EQ(step.pszTicks[i] == 'x' ? Check::Ticked : Check::Empty, RowCheck(hList, i)) << "row " << i;
+        }
+        EXPECT_EQ(nTicks, Ticks());
+        EXPECT_EQ(step.nFocus, SendMessageA(hList, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
+    }
 
     // On the screen: the three rows' texts in the list, and each button's label in its face.
     std::string why;
     ScreenImage shot;
-    ASSERT_TRUE(Screenshot("wizard_" + UserLanguageTag(), &why, &shot)) << why;
+    ASSERT_TRUE(Screenshot(std::string("wizard_") + pTexts->pszTag, &shot, &why)) << why;
     for (int i = 0; i < 3; ++i) {
-        RECT rc = {};
-        rc.left = LVIR_BOUNDS;
-        SendMessageA(hList, LVM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&rc));
-        MapWindowPoints(hList, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+        RECT rc = RowOnScreen(hList, i);
         rc.left += 18;   // right of the check box
         EXPECT_GT(shot.CountDark(rc), 60) << "dark (text) pixels in row " << i;
     }
     for (int nId : {1002, 1003, 1004})
         EXPECT_GT(shot.CountDark(ClientOnScreen(GetDlgItem(hPage, nId), 5)), 25) << "text pixels in button " << nId;
 
-    Press(hPage, 1003);
-    ASSERT_TRUE(run.Join());
-    EXPECT_EQ(1, run.Result());
+    EXPECT_EQ(1, Leave(hPage, 1003));
     EXPECT_EQ(3, Ticks()) << "the ticks stay after the page";
     EXPECT_TRUE(TraceCapture::Contains("LMPROFINST::OnInit\n")) << TraceCapture::Dump();
     EXPECT_TRUE(TraceCapture::Contains("LMPROFINST::OnDestroy\n"));
@@ -179,19 +179,15 @@ TEST_F(WizardPage, CancelAsksAndOnlyOkLeaves)
 {
     const PageTexts* pTexts = UserTexts();
     ASSERT_NE(nullptr, pTexts);
-    WriteIni(OFFER_INI);
-    SetupBlock setup(FIXTURE_PRINTER_A1, FIXTURE_MODEL_A, m_folder);
-    WizardRun run(setup.Get());
-    HWND hPage = run.WaitPage();
+    HWND hPage = Show();
     ASSERT_NE(nullptr, hPage);
-
-    Press(hPage, 1004);
+    PostMessageA(GetDlgItem(hPage, 1004), BM_CLICK, 0, 0);
     HWND hBox = WaitMessageBox(hPage);
     ASSERT_NE(nullptr, hBox) << "no confirmation";
     EXPECT_EQ(pTexts->pwszConfirm, MessageBoxText(hBox));
-    EXPECT_EQ(std::wstring(TITLE, TITLE + sizeof(TITLE) - 1), WindowTextW(hBox));
+    EXPECT_EQ(TITLE, WindowTextW(hBox));
     PostMessageA(hBox, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_FALSE(run.Join(1500)) << "answered Cancel, the page ended with " << run.Result();
+    EXPECT_FALSE(m_run->Join(1500)) << "answered Cancel, the page ended with " << m_run->Result();
     EXPECT_TRUE(IsWindowVisible(hPage));
     EXPECT_FALSE(IsWindow(hBox));
 
@@ -200,65 +196,52 @@ TEST_F(WizardPage, CancelAsksAndOnlyOkLeaves)
     ASSERT_NE(nullptr, hBox) << "the close box did not ask";
     EXPECT_EQ(pTexts->pwszConfirm, MessageBoxText(hBox));
     PostMessageA(hBox, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(run.Join());
-    EXPECT_EQ(0, run.Result());
+    ASSERT_TRUE(m_run->Join());
+    EXPECT_EQ(0, m_run->Result());
 }
 
-// Back answers -1; the page shown again starts with every row unticked.
-TEST_F(WizardPage, BackReturnsAndThePageComesBackUnticked)
+// Back answers -1. The page opens where the block says and leaves the place the user moved it
+// to in the block, where the next page opens, again with every row unticked. The first page is
+// a Windows 9x installer's, through the ANSI calls.
+TEST_F(WizardPage, BackLeavesThePlaceAndThePageComesBackUnticked)
 {
-    WriteIni(OFFER_INI);
-    SetupBlock setup(FIXTURE_PRINTER_A1, FIXTURE_MODEL_A, m_folder);
-    {
-        WizardRun run(setup.Get());
-        HWND hPage = run.WaitPage();
-        ASSERT_NE(nullptr, hPage);
-        ClickRow(GetDlgItem(hPage, 1000), 1);
-        ASSERT_EQ(1, Ticks());
-        Press(hPage, 1002);
-        ASSERT_TRUE(run.Join());
-        EXPECT_EQ(-1, run.Result());
-    }
-    WizardRun again(setup.Get());
-    HWND hPage = again.WaitPage();
-    ASSERT_NE(nullptr, hPage);
-    EXPECT_EQ(0, Ticks());
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(Check::Empty, RowCheck(GetDlgItem(hPage, 1000), i)) << "row " << i;
-    Press(hPage, 1003);
-    ASSERT_TRUE(again.Join());
-    EXPECT_EQ(1, again.Result());
-    EXPECT_EQ(0, Ticks());
-}
-
-// The page opens where the block says and leaves where the user moved it for the next page.
-TEST_F(WizardPage, PagePositionTravelsInTheBlock)
-{
-    WriteIni(OFFER_INI);
-    SetupBlock setup(FIXTURE_PRINTER_A1, FIXTURE_MODEL_A, m_folder);
-    WizardRun run(setup.Get());
-    HWND hPage = run.WaitPage();
-    ASSERT_NE(nullptr, hPage);
+    const PageTexts* pTexts = UserTexts();
+    ASSERT_NE(nullptr, pTexts);
+    HWND hPage = Show(OFFER_INI, true);
+    ASSERT_NE(nullptr, hPage) << TraceCapture::Dump();
+    EXPECT_FALSE(IsWindowUnicode(hPage));
+    EXPECT_EQ(TITLE, WindowTextW(hPage));
+    EXPECT_EQ(pTexts->pwszNext, WindowTextW(GetDlgItem(hPage, 1003)));
     RECT rc;
     GetWindowRect(hPage, &rc);
     EXPECT_EQ(40, rc.left);
     EXPECT_EQ(30, rc.top);
+    ClickRow(GetDlgItem(hPage, 1000), 2);
+    EXPECT_EQ(Check::Ticked, RowCheck(GetDlgItem(hPage, 1000), 2));
+    ASSERT_EQ(1, Ticks());
     SetWindowPos(hPage, nullptr, 90, 64, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    Press(hPage, 1003);
-    ASSERT_TRUE(run.Join());
-    EXPECT_EQ(90, setup.I32(setupdata::OFF_LEFT));
-    EXPECT_EQ(64, setup.I32(setupdata::OFF_TOP));
+    EXPECT_EQ(-1, Leave(hPage, 1002));
+    EXPECT_EQ(90, m_setup->I32(setupdata::OFF_LEFT));
+    EXPECT_EQ(64, m_setup->I32(setupdata::OFF_TOP));
+
+    hPage = ShowAgain();
+    ASSERT_NE(nullptr, hPage);
+    GetWindowRect(hPage, &rc);
+    EXPECT_EQ(90, rc.left);
+    EXPECT_EQ(64, rc.top);
+    EXPECT_EQ(0, Ticks());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Check::Empty, RowCheck(GetDlgItem(hPage, 1000), i)) << "row " << i;
+    EXPECT_EQ(1, Leave(hPage, 1003));
+    EXPECT_EQ(0, Ticks());
 }
 
 // Two slots with one display name: each row ticks and shows its own entry.
 TEST_F(WizardPage, RowsWithTheSameNameTickTheirOwnEntry)
 {
-    WriteIni("[LmProfInst]\r\nProfCount=2\r\nProfJxpName=common.jxp\r\n"
-             "Prof1=Office\r\nProfName1=Office\r\nProfDesc1=Letter\r\n"
-             "Prof2=Office A4\r\nProfName2=Office\r\nProfDesc2=A4\r\n");
-    SetupBlock setup(FIXTURE_PRINTER_A1, FIXTURE_MODEL_A, m_folder);
-    WizardRun run(setup.Get());
-    HWND hPage = run.WaitPage();
+    HWND hPage = Show("[LmProfInst]\r\nProfCount=2\r\nProfJxpName=common.jxp\r\n"
+                      "Prof1=Office\r\nProfName1=Office\r\nProfDesc1=Letter\r\n"
+                      "Prof2=Office A4\r\nProfName2=Office\r\nProfDesc2=A4\r\n");
     ASSERT_NE(nullptr, hPage);
     HWND hList = GetDlgItem(hPage, 1000);
     ClickRow(hList, 1);
@@ -268,70 +251,16 @@ TEST_F(WizardPage, RowsWithTheSameNameTickTheirOwnEntry)
     ClickRow(hList, 0);
     EXPECT_EQ(2, Ticks());
     EXPECT_EQ(Check::Ticked, RowCheck(hList, 0));
-    Press(hPage, 1003);
-    ASSERT_TRUE(run.Join());
-}
-
-// Keys that move the selection tick nothing, and a key that cannot move it (Down on the last
-// row, Up or Shift before any row has the focus) does not swallow the next click's tick.
-TEST_F(WizardPage, NavigationKeysTickNothingAndLeaveClicksWorking)
-{
-    WriteIni(OFFER_INI);
-    SetupBlock setup(FIXTURE_PRINTER_A1, FIXTURE_MODEL_A, m_folder);
-    WizardRun run(setup.Get());
-    HWND hPage = run.WaitPage();
-    ASSERT_NE(nullptr, hPage);
-    HWND hList = GetDlgItem(hPage, 1000);
-    for (WORD wKey : {VK_SHIFT, VK_CONTROL, VK_TAB, VK_UP})
-        PressKey(hList, wKey);
-    ASSERT_EQ(-1, SendMessageA(hList, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
-    ClickRow(hList, 0);
-    ASSERT_EQ(1, Ticks()) << "the click after Shift, Ctrl, Tab and Up with no row focused ticked nothing";
-    PressKey(hList, VK_END);
-    EXPECT_EQ(2, SendMessageA(hList, LVM_GETNEXTITEM, WPARAM(-1), LVNI_FOCUSED));
-    EXPECT_EQ(1, Ticks()) << "End ticked the last row";
-    PressKey(hList, VK_DOWN);
-    PressKey(hList, VK_HOME);
-    EXPECT_EQ(1, Ticks()) << "Home ticked the first row";
-    PressKey(hList, VK_UP);
-    ClickRow(hList, 1);
-    EXPECT_EQ(2, Ticks()) << "the click after Up on the first row ticked nothing";
-    EXPECT_EQ(Check::Ticked, RowCheck(hList, 1));
-    Press(hPage, 1003);
-    ASSERT_TRUE(run.Join());
-}
-
-// A Windows 9x installer's block: the same page through the ANSI calls.
-TEST_F(WizardPage, AnsiBlockShowsTheSamePage)
-{
-    const PageTexts* pTexts = UserTexts();
-    ASSERT_NE(nullptr, pTexts);
-    WriteIni(OFFER_INI);
-    SetupBlock setup(FIXTURE_PRINTER_A1, FIXTURE_MODEL_A, m_folder, true);
-    WizardRun run(setup.Get());
-    HWND hPage = run.WaitPage();
-    ASSERT_NE(nullptr, hPage) << TraceCapture::Dump();
-    EXPECT_FALSE(IsWindowUnicode(hPage));
-    EXPECT_EQ(std::wstring(TITLE, TITLE + sizeof(TITLE) - 1), WindowTextW(hPage));
-    EXPECT_EQ(pTexts->pwszNext, WindowTextW(GetDlgItem(hPage, 1003)));
-    HWND hList = GetDlgItem(hPage, 1000);
-    ASSERT_EQ(3, SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));
-    ClickRow(hList, 2);
-    EXPECT_EQ(1, Ticks());
-    EXPECT_EQ(Check::Ticked, RowCheck(hList, 2));
-    Press(hPage, 1002);
-    ASSERT_TRUE(run.Join());
-    EXPECT_EQ(-1, run.Result());
+    EXPECT_EQ(1, Leave(hPage, 1003));
 }
 
 // Nothing for this model: no page, the block's own answer, no ticks.
 TEST_F(WizardPage, NoOfferedProfileSkipsThePage)
 {
-    WriteIni("[LmProfInst]\r\nProfCount=1\r\nProf1=Poster\r\nProfName1=Poster\r\nProfModel1=" FIXTURE_MODEL_B "\r\n");
-    SetupBlock setup(FIXTURE_PRINTER_A1, FIXTURE_MODEL_A, m_folder);
-    WizardRun run(setup.Get());
-    ASSERT_TRUE(run.Join());
-    EXPECT_EQ(7, run.Result());
+    EXPECT_EQ(nullptr, Show("[LmProfInst]\r\nProfCount=1\r\nProf1=Poster\r\nProfName1=Poster\r\nProfModel1=" FIXTURE_MODEL_B
+                            "\r\n"));
+    ASSERT_TRUE(m_run->Join());
+    EXPECT_EQ(7, m_run->Result());
     EXPECT_EQ(0, Ticks());
     EXPECT_FALSE(TraceCapture::Contains("LMPROFINST::OnInit\n"));
 }
@@ -347,36 +276,29 @@ RECT RectInPage(HWND hPage, int nId)
     return rc;
 }
 
-// Each button's label, measured in the button's own font, fits its face: the client width
-// less the frame and the focus rectangle, 6 pixels a side. The buttons stay in one row, in
-// order, inside the page and right of the list's left edge.
-void ExpectLabelsFit(HWND hPage, const char* pszWhere)
+// Each button's label, measured in the button's own font ("&x" underlines x), fits its face:
+// the client width less the frame and the focus rectangle, 6 pixels a side. The buttons stay in
+// one row, in order, inside the page and right of the list's left edge.
+void ExpectLabelsFit(HWND hPage, const std::string& where)
 {
-    RECT rcPage;
+    RECT rcPage, rcPrevious = RectInPage(hPage, 1000);
     GetClientRect(hPage, &rcPage);
-    RECT rcPrevious = RectInPage(hPage, 1000);
     rcPrevious.right = rcPrevious.left;
     for (int nId : {1002, 1003, 1004}) {
         HWND hButton = GetDlgItem(hPage, nId);
-        std::wstring text = WindowTextW(hButton), label;
-        for (size_t i = 0; i < text.size(); ++i) {
-            if (text[i] == L'&' && i + 1 < text.size())
-                ++i;   // "&&" stands for one "&", "&x" underlines x
-            label += text[i];
-        }
+        std::wstring text = WindowTextW(hButton);
         HDC hdc = GetDC(hButton);
         HGDIOBJ hOld = SelectObject(hdc, reinterpret_cast<HGDIOBJ>(SendMessageW(hButton, WM_GETFONT, 0, 0)));
-        SIZE size = {};
-        GetTextExtentPoint32W(hdc, label.c_str(), int(label.size()), &size);
+        RECT rcText = {}, rcFace, rc = RectInPage(hPage, nId);
+        DrawTextW(hdc, text.c_str(), -1, &rcText, DT_CALCRECT | DT_SINGLELINE);
         SelectObject(hdc, hOld);
         ReleaseDC(hButton, hdc);
-        RECT rcFace, rc = RectInPage(hPage, nId);
         GetClientRect(hButton, &rcFace);
-        EXPECT_FALSE(label.empty()) << pszWhere << ": button " << nId;
-        EXPECT_LE(size.cx + 12, rcFace.right) << pszWhere << ": \"" << text << "\" is " << size.cx
-                                               << " pixels wide, button " << nId << " " << rcFace.right;
-        EXPECT_GE(rc.left, rcPrevious.right) << pszWhere << ": button " << nId << " overlaps the one before";
-        EXPECT_LE(rc.right, rcPage.right) << pszWhere << ": button " << nId << " leaves the page";
+        EXPECT_GT(rcText.right, 0) << where << ": button " << nId;
+        EXPECT_LE(rcText.right + 12, rcFace.right) << where << ": \"" << text << "\" is " << rcText.right
+                                                    << " pixels wide, button " << nId << " " << rcFace.right;
+        EXPECT_GE(rc.left, rcPrevious.right) << where << ": button " << nId << " overlaps the one before";
+        EXPECT_LE(rc.right, rcPage.right) << where << ": button " << nId << " leaves the page";
         rcPrevious = rc;
     }
 }
@@ -388,54 +310,44 @@ void ExpectLabelsFit(HWND hPage, const char* pszWhere)
 // row no longer fits.
 TEST_F(WizardPage, ButtonLabelsFitInEveryLanguage)
 {
-    WriteIni(OFFER_INI);
-    const struct { int nTable; DWORD dwLanguage; } languages[] = {
-        {110, 0x00C1}, {111, 0x040C}, {112, 0x0407}, {113, 0x0410}, {114, 0x0411}, {115, 0x0412},
-        {116, 0x0416}, {117, 0x00C0}, {118, 0x0C0A}, {119, 0x0409}, {120, 0x0419}, {121, 0x0405},
-        {122, 0x0415}, {123, 0x0413}, {124, 0x0406}, {125, 0x040B}, {126, 0x0408}, {127, 0x040E},
-        {128, 0x0427}, {129, 0x0414}, {130, 0x0816}, {131, 0x041D}, {132, 0x041F}};
+    const struct {
+        int nTable;
+        DWORD dwLanguage;
+    } languages[] = {{110, 0x00C1}, {111, 0x040C}, {112, 0x0407}, {113, 0x0410}, {114, 0x0411}, {115, 0x0412},
+                     {116, 0x0416}, {117, 0x00C0}, {118, 0x0C0A}, {119, 0x0409}, {120, 0x0419}, {121, 0x0405},
+                     {122, 0x0415}, {123, 0x0413}, {124, 0x0406}, {125, 0x040B}, {126, 0x0408}, {127, 0x040E},
+                     {128, 0x0427}, {129, 0x0414}, {130, 0x0816}, {131, 0x041D}, {132, 0x041F}};
     LONG nEnglishWidth = 0;
     for (const auto& language : languages) {
-        char szWhere[40];
-        sprintf(szWhere, "table %d, language %04lx", language.nTable, language.dwLanguage);
-        SetupBlock setup(FIXTURE_PRINTER_A1, FIXTURE_MODEL_A, m_folder);
-        setup.PutI32(setupdata::OFF_LANGUAGE, LONG(language.dwLanguage));
-        WizardRun run(setup.Get());
-        HWND hPage = run.WaitPage();
-        ASSERT_NE(nullptr, hPage) << szWhere;
+        std::string where = "table " + std::to_string(language.nTable);
+        HWND hPage = Show(OFFER_INI, false, language.dwLanguage);
+        ASSERT_NE(nullptr, hPage) << where;
         LMLANGSPRT table(Wizard().hModule, language.nTable, language.dwLanguage);
         wchar_t wsz[260] = L"";
-        ASSERT_NE(nullptr, table.GetLangStringW(1009, wsz, 260)) << szWhere;
+        ASSERT_NE(nullptr, table.GetLangStringW(1009, wsz, 260)) << where;
         EXPECT_EQ(std::wstring(wsz), WindowTextW(GetDlgItem(hPage, 1004)))
-            << szWhere << ": the page did not take its texts from this table";
-        ExpectLabelsFit(hPage, szWhere);
+            << where << ": the page did not take its texts from this table";
+        ExpectLabelsFit(hPage, where);
         RECT rcPage;
         GetClientRect(hPage, &rcPage);
-        if (language.nTable == 119)
+        if (language.dwLanguage == 0x0409)
             nEnglishWidth = rcPage.right;
-        Press(hPage, 1003);
-        ASSERT_TRUE(run.Join()) << szWhere;
+        EXPECT_EQ(1, Leave(hPage, 1003)) << where;
     }
 
     HFONT hWide = CreateFontA(-11, 32, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Shell Dlg");
-    SetupBlock setup(FIXTURE_PRINTER_A1, FIXTURE_MODEL_A, m_folder);
-    setup.PutI32(setupdata::OFF_LANGUAGE, 0x0409);
-    setup.PutI32(setupdata::OFF_BODY_FONT, LONG(reinterpret_cast<ULONG_PTR>(hWide)));
-    {
-        WizardRun run(setup.Get());
-        HWND hPage = run.WaitPage();
-        ASSERT_NE(nullptr, hPage);
-        RECT rcPage;
-        GetClientRect(hPage, &rcPage);
-        EXPECT_GT(rcPage.right, nEnglishWidth) << "the page kept its width";
-        ExpectLabelsFit(hPage, "wide font");
-        std::string why;
-        ScreenImage shot;
-        ASSERT_TRUE(Screenshot("wizard_wide_font", &why, &shot)) << why;
-        for (int nId : {1002, 1003, 1004})
-            EXPECT_GT(shot.CountDark(ClientOnScreen(GetDlgItem(hPage, nId), 5)), 25) << "text pixels in button " << nId;
-        Press(hPage, 1003);
-        ASSERT_TRUE(run.Join());
-    }
+    HWND hPage = Show(OFFER_INI, false, 0x0409, hWide);
+    ASSERT_NE(nullptr, hPage);
+    RECT rcPage;
+    GetClientRect(hPage, &rcPage);
+    EXPECT_GT(rcPage.right, nEnglishWidth) << "the page kept its width";
+    ExpectLabelsFit(hPage, "wide font");
+    std::string why;
+    ScreenImage shot;
+    ASSERT_TRUE(Screenshot("wizard_wide_font", &shot, &why)) << why;
+    for (int nId : {1002, 1003, 1004})
+        EXPECT_GT(shot.CountDark(ClientOnScreen(GetDlgItem(hPage, nId), 5)), 25) << "text pixels in button " << nId;
+    EXPECT_EQ(1, Leave(hPage, 1003));
+    m_run.reset();
     DeleteObject(hWide);
 }
