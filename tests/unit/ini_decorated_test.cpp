@@ -1,3 +1,5 @@
+// The decorated lookups: the section names tried for the running Windows version, processor
+// and language, most specific first.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,10 +15,9 @@ using Names = std::vector<std::string>;
 Names Cross(const Names& a, const Names& b)
 {
     Names out;
-    for (const auto& x : a) {
+    for (const auto& x : a)
         for (const auto& y : b)
             out.push_back(x + y);
-    }
     return out;
 }
 
@@ -34,37 +35,28 @@ Names ExpectedOrder(int nArch, const Names& languages)
     return Cross(Cross(os, arch), languages);
 }
 
-// Every decoration a file may carry: those this system must not try stay in the file
-// throughout and must never answer.
-const Names ALL_OS = {".nt6", ".nt5", ".nt4", ".nt", ".9x", ""};
-const Names ALL_ARCH = {".x86", ".ntx86", ".x64amd", ".ntamd64", ".x64ia", ".ntia64", ".x64", ""};
-const Names ALL_LANG = {".0411", ".0011", ".0409", ".08c0", ".00c0", ""};
-
+// The file holds a section of every decoration; the answering one is removed from it in turn,
+// so the answers are the order in which the candidates are tried, and those this system must
+// not try never answer. Both widths of caller on both kinds of document.
 class IniDecorated : public IniTest {
 protected:
-    void SetUp() override { InitTraceFlag(FALSE); }
-
-    // Removes the answering section from the file one at a time: the answers, in turn, are the
-    // order in which the candidates are tried.
+    void SetUp() override { InitTraceFlag(FALSE); }   // the many lookups would trace for long
     void CheckOrder(const Names& expected, bool bUnicode, DWORD dwDocLanguage, DWORD dwLanguage)
     {
-        Names sections = Cross(Cross(ALL_OS, ALL_ARCH), ALL_LANG);
+        Names sections = Cross(Cross({".nt6", ".nt5", ".nt4", ".nt", ".9x", ""},
+                                     {".x86", ".ntx86", ".x64amd", ".ntamd64", ".x64ia", ".ntia64", ".x64", ""}),
+                               {".0411", ".0011", ".0409", ".08c0", ".00c0", ""});
         for (size_t k = 0; k <= expected.size(); ++k) {
             std::string text = ";\r\n";
             for (const auto& s : sections)
                 text += "[Setup" + s + "]\r\nWhich=<" + s + ">\r\n";
-            std::string path = Put("setup.ini", bUnicode ? Utf16Bytes(Widen(text)) : text);
-            INIFILE ini(path.c_str(), dwDocLanguage);
-            // Both widths of caller on both kinds of document.
+            INIFILE ini(Put("setup.ini", bUnicode ? Utf16Bytes(Widen(text)) : text).c_str(), dwDocLanguage);
             char result[64] = "";
-            bool bFound;
-            if (bUnicode) {
-                bFound = ini.GetValueByOsA("Setup", "Which", INI_LINE_NONE, result, 64, dwLanguage);
-            } else {
-                wchar_t wide[64] = L"";
-                bFound = ini.GetDecoratedValueW(L"Setup", L"Which", wide, dwLanguage);
+            wchar_t wide[64] = L"";
+            bool bFound = bUnicode ? ini.GetValueByOsA("Setup", "Which", INI_LINE_NONE, result, 64, dwLanguage)
+                                   : ini.GetDecoratedValueW(L"Setup", L"Which", wide, dwLanguage);
+            if (!bUnicode)
                 WideCharToMultiByte(CP_ACP, 0, wide, -1, result, 64, nullptr, nullptr);
-            }
             if (k == expected.size()) {
                 EXPECT_FALSE(bFound) << "a section no candidate names answered: " << result;
                 return;

@@ -20,109 +20,63 @@ const char PROFILES[] =
 
 }  // namespace
 
-TEST_F(IniFile, FilesUnderThirtyBytesOrWithoutAnOpenableNameAreEmpty)
+// A file of 30 bytes or more, by an 8-bit or a UTF-16 name, in 8-bit text or UTF-16
+// little-endian text is read; a shorter one, one that is not there, one named by 260 characters
+// or more, and UTF-16 big-endian text are not.
+TEST_F(IniFile, WhichFilesAreRead)
 {
-    // Through the 8-bit and the UTF-16 name alike.
-    std::string small = Put("small.ini", "[S]\r\nKey=123456789012345678\r\n");   // 29 bytes
-    std::string enough = Put("enough.ini", "[S]\r\nKey=1234567890123456789\r\n");
-    INIFILE smallA(small.c_str(), 0), smallW(Widen(small).c_str(), 0), enoughA(enough.c_str(), 0),
-        enoughW(Widen(enough).c_str(), 0);
-    EXPECT_EQ(L"<none>", Value(smallA, L"S", L"Key"));
-    EXPECT_EQ(L"<none>", Value(smallW, L"S", L"Key"));
-    EXPECT_TRUE(TraceCapture::Contains("LoadIniFileA - File size is too small\n")) << TraceCapture::Dump();
-    EXPECT_EQ(L"1234567890123456789", Value(enoughA, L"S", L"Key"));
-    EXPECT_EQ(L"1234567890123456789", Value(enoughW, L"S", L"Key"));
-    EXPECT_STREQ(Widen(m_files.Dir()).c_str(), enoughW.FolderW());
-
-    std::string absent = m_files.Path("absent.ini");
-    INIFILE missing(absent.c_str(), 0);
-    EXPECT_TRUE(TraceCapture::Contains("IsIniUnicodeA - File Open failed - 2, [" + absent + "]\n"));
-    char result[8] = "keep";
-    EXPECT_FALSE(missing.GetValueA("S", "K", INI_LINE_NONE, result, 8));
-    EXPECT_STREQ("keep", result);
-
-    // A name of 260 characters or more is refused before anything is opened; 259 are tried.
-    for (size_t nName : {259, 260}) {
+    std::wstring wide = L"[S]\r\nKey=\x30EC\x30FC\x30B6\x30FC\r\n", big;
+    for (wchar_t c : L"\xFEFF" + wide)
+        big += wchar_t(((c & 0xFF) << 8) | (c >> 8));
+    struct { std::string path; bool bRead; } cases[] = {
+        {Put("small.ini", "[S]\r\nKey=123456789012345678\r\n"), false},   // 29 bytes
+        {Put("enough.ini", "[S]\r\nKey=1234567890123456789\r\n"), true},
+        // The mark is no part of the first line: the header an editor saves there is one.
+        {Put("le.ini", Utf16Bytes(wide)), true},
+        {Put("be.ini", std::string(reinterpret_cast<const char*>(big.data()), big.size() * 2)), false},
+        {m_files.Path("absent.ini"), false},
+        {m_files.Dir() + "\\" + std::string(258 - m_files.Dir().size(), 'n'), false},   // 259 characters
+        {m_files.Dir() + "\\" + std::string(259 - m_files.Dir().size(), 'n'), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
         TraceCapture::Clear();
-        INIFILE named((m_files.Dir() + "\\" + std::string(nName - m_files.Dir().size() - 1, 'n')).c_str(), 0);
-        EXPECT_EQ(nName == 260, TraceCapture::Contains("LoadIniFileA - File name too long\n")) << TraceCapture::Dump();
+        INIFILE narrow(c.path.c_str(), 0), wideName(Widen(c.path).c_str(), 0);
+        EXPECT_EQ(c.bRead, Value(narrow, L"S", L"Key") != L"<none>");
+        EXPECT_EQ(c.bRead, Value(wideName, L"S", L"Key") != L"<none>");
+        EXPECT_EQ(c.path.size() >= 260, TraceCapture::Contains("LoadIniFileA - File name too long\n"));
     }
+    INIFILE le(cases[2].path.c_str(), 0), enough(Widen(cases[1].path).c_str(), 0);
+    EXPECT_EQ(L"\x30EC\x30FC\x30B6\x30FC", Value(le, L"S", L"Key"));
+    EXPECT_STREQ(Widen(m_files.Dir()).c_str(), enough.FolderW());
 }
 
-TEST_F(IniFile, Utf16LittleEndianIsReadAndBigEndianRefused)
-{
-    std::wstring text = L"[LmProfInst]\r\nFirst=kept\r\n;\r\n[Other]\r\nName=\x30EC\x30FC\x30B6\x30FC\r\n";
-    std::string le = Put("le.ini", Utf16Bytes(text));
-    INIFILE ini(le.c_str(), 0);
-    EXPECT_EQ(L"\x30EC\x30FC\x30B6\x30FC", Value(ini, L"Other", L"Name"));
-    // The mark is no part of the first line: the header an editor saves there is one.
-    EXPECT_EQ(L"kept", Value(ini, L"LmProfInst", L"First"));
-    char narrow[16] = "keep";
-    EXPECT_FALSE(ini.GetValueA("Other", "Name", INI_LINE_NONE, narrow, 16));
-
-    std::string swapped = Utf16Bytes(text);
-    for (size_t i = 0; i + 1 < swapped.size(); i += 2)
-        std::swap(swapped[i], swapped[i + 1]);
-    std::string be = Put("be.ini", swapped);
-    TraceCapture::Clear();
-    INIFILE refused(be.c_str(), 0);
-    EXPECT_TRUE(TraceCapture::Contains("IsIniUnicodeA - UTF-16 big-endian file refused - [" + be + "]\n"))
-        << TraceCapture::Dump();
-    EXPECT_EQ(L"<none>", Value(refused, L"LmProfInst", L"First"));
-}
-
-TEST_F(IniFile, VariablesExpandCaseSensitivelyInBothEncodings)
-{
-    std::string ansi = Put("a.ini", PROFILES);
-    std::string wide = Put("w.ini", Utf16Bytes(L";\r\n" + Widen(PROFILES)));
-    for (const std::string& path : {ansi, wide}) {
-        SCOPED_TRACE(path);
-        INIFILE ini(path.c_str(), 0);
-        EXPECT_EQ(L"Laser 2100 Profile", Value(ini, L"LmProfInst", L"Name"));
-        EXPECT_EQ(L"%model%", Value(ini, L"LmProfInst", L"Lower"));
-        EXPECT_EQ(L"%Nobody% stays", Value(ini, L"LmProfInst", L"Unknown"));
-        wchar_t line[32];
-        ASSERT_TRUE(ini.GetDecoratedLineW(L"LmProfInst", 0, line, 32, 0));
-        EXPECT_STREQ(L"Name=Laser 2100 Profile", line);
-    }
-}
-
-TEST_F(IniFile, ResultsAreCopiedWholeOrNotAtAll)
+TEST_F(IniFile, VariablesExpandCaseSensitivelyAndResultsComeWholeOrNotAtAll)
 {
     // 70 characters times 59 is more than a line holds: the line is not used, cut or whole.
     std::string huge = "Huge=";
     for (int i = 0; i < 59; ++i)
         huge += "%Long%";
-    std::string path = Put("r.ini", std::string(PROFILES) + huge + "\r\nAfter=%Model%\r\n");
-    INIFILE ini(path.c_str(), 0);
-    EXPECT_EQ(L"<none>", Value(ini, L"LmProfInst", L"Huge"));
-    EXPECT_EQ(L"Laser 2100", Value(ini, L"LmProfInst", L"After"));
-    // "Laser 2100 Profile" and its terminator fill 19 characters; 18 are too few.
-    EXPECT_EQ(L"Laser 2100 Profile", Value(ini, L"LmProfInst", L"Name", 19));
-    EXPECT_EQ(L"<none>", Value(ini, L"LmProfInst", L"Name", 18));
+    std::string text = std::string(PROFILES) + huge + "\r\nAfter=%Model%\r\n";
+    for (const std::string& path : {Put("a.ini", text), Put("w.ini", Utf16Bytes(L";\r\n" + Widen(text)))}) {
+        SCOPED_TRACE(path);
+        INIFILE ini(path.c_str(), 0);
+        EXPECT_EQ(L"%model%", Value(ini, L"LmProfInst", L"Lower"));
+        EXPECT_EQ(L"%Nobody% stays", Value(ini, L"LmProfInst", L"Unknown"));
+        EXPECT_EQ(L"<none>", Value(ini, L"LmProfInst", L"Huge"));
+        EXPECT_EQ(L"Laser 2100", Value(ini, L"LmProfInst", L"After"));
+        // "Laser 2100 Profile" and its terminator fill 19 characters; 18 are too few.
+        EXPECT_EQ(L"Laser 2100 Profile", Value(ini, L"LmProfInst", L"Name", 19));
+        EXPECT_EQ(L"<none>", Value(ini, L"LmProfInst", L"Name", 18));
+    }
+    INIFILE ini(Put("r.ini", text).c_str(), 0);
     char exact[19 + 4];
-    memset(exact, '#', sizeof(exact));
-    ASSERT_TRUE(ini.GetValueA("LmProfInst", "Name", INI_LINE_NONE, exact, 19));
-    EXPECT_EQ(std::string("Laser 2100 Profile") + '\0' + "####", std::string(exact, sizeof(exact)));
-    memset(exact, '#', sizeof(exact));
-    EXPECT_FALSE(ini.GetValueA("LmProfInst", "Name", INI_LINE_NONE, exact, 18));
-    EXPECT_EQ(std::string(sizeof(exact), '#'), std::string(exact, sizeof(exact)));
-}
-
-// (Which version each copy of the tests runs as is seen in the decorated sections it is offered.)
-TEST_F(IniFile, SysEnvReadsWindowsMeAndTheCodePagesOfItsLanguages)
-{
-    // Windows Me as some builds report it: 4.0 with the build 4.90 in the high word.
-    OSVERSIONINFOA vi = {};
-    vi.dwPlatformId = VER_PLATFORM_WIN32_WINDOWS;
-    vi.dwMajorVersion = 4;
-    vi.dwBuildNumber = 0x045A0BB8;
-    EXPECT_EQ(OSKIND_WINME, SYSENV::OsKindOfVersion(vi));
-    EXPECT_EQ(1257u, SYSENV::CodePageOfUserLanguage(0x0427, 1252));
-    EXPECT_EQ(1250u, SYSENV::CodePageOfUserLanguage(0x0405, 1250));   // the system's own page
-    INIFILE none(m_files.Path("none.ini").c_str(), 0x0427);
-    EXPECT_EQ(1252u, none.CodePageOfLanguage(0));                 // the document's table differs
-    EXPECT_EQ(936u, none.CodePageOfLanguage(0x08C0));
+    for (DWORD cch : {19, 18}) {
+        memset(exact, '#', sizeof(exact));
+        EXPECT_EQ(cch == 19, ini.GetValueA("LmProfInst", "Name", INI_LINE_NONE, exact, cch));
+        EXPECT_EQ(cch == 19 ? std::string("Laser 2100 Profile") + '\0' + "####" : std::string(sizeof(exact), '#'),
+                  std::string(exact, sizeof(exact)));
+    }
 }
 
 // Run by the harness once per user locale, with the expected values in the environment.

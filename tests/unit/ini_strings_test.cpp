@@ -1,3 +1,4 @@
+// The variables of an installation file: its string tables and "Strings" sections.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,24 +36,16 @@ protected:
             for (int k = 0; i < nLast && k < nListings; ++k)
                 text += "LoadString = " + prefix + std::to_string(i + 1) + ".ini\r\n";
             Put(prefix + std::to_string(i) + ".ini",
-                    Padded(text + "[Strings]\r\nV" + std::to_string(i) + " = " + std::to_string(i) + "\r\n"));
+                Padded(text + "[Strings]\r\nV" + std::to_string(i) + " = " + std::to_string(i) + "\r\n"));
         }
     }
 };
 
-const char MAIN[] =
-    ";\r\n"
-    "[StringTable]\r\n"
-    "LoadString = lang\\texts.ini\r\n"
-    "loadstring = second.ini, extra\r\n"
-    "Load = ignored.ini\r\n"
-    "LoadString\r\n"
-    "[Strings]\r\n"
-    "Model = Own\r\n"
-    "Title = \"%Model% %Color%\"\r\n"
-    "A = x, y\r\n"
-    "[LmProfInst]\r\n"
-    "Name=%Model%\r\n";
+// Tables listed by "LoadString" lines (the key compared without case; blanks and what follows
+// a comma ignored), then the file's own lines.
+const char MAIN[] = ";\r\n[StringTable]\r\nLoadString = lang\\texts.ini\r\nloadstring = second.ini, extra\r\n"
+                    "Load = ignored.ini\r\nLoadString\r\n[Strings]\r\nModel = Own\r\nTitle = \"%Model% %Color%\"\r\n"
+                    "A = x, y\r\n[LmProfInst]\r\nName=%Model%\r\n";
 
 }  // namespace
 
@@ -143,16 +136,4 @@ TEST_F(IniStrings, BrokenLinesAndMissingTablesContributeNothing)
     EXPECT_EQ(expected, TableOf(ini)) << TraceCapture::Dump();
     EXPECT_EQ(L"cut", Value(ini, L"LmProfInst", L"A"));
     EXPECT_EQ(L"%" + Widen(name40) + L"%", Value(ini, L"LmProfInst", L"B"));
-}
-
-TEST_F(IniStrings, TheDocumentsLanguagePicksItsStringsSections)
-{
-    Put("t.ini", Padded("[Strings.0007]\r\nT = de\r\n[Strings]\r\nT = en\r\n"));
-    std::string main = Put("main.ini", "[StringTable]\r\nLoadString = t.ini\r\n[Strings.0407]\r\n"
-                                       "Name = Deutsch\r\n[Strings]\r\nName = English\r\nOther = plain\r\n");
-    // Each line index is its own lookup: line 1 exists only in the plain section.
-    INIFILE german(main.c_str(), 0x0407);
-    EXPECT_EQ((Table{{L"T", L"de"}, {L"Name", L"Deutsch"}, {L"Other", L"plain"}}), TableOf(german));
-    INIFILE neutral(main.c_str(), 0);
-    EXPECT_EQ((Table{{L"T", L"en"}, {L"Name", L"English"}, {L"Other", L"plain"}}), TableOf(neutral));
 }

@@ -3,8 +3,6 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <string>
 
 #include "core/trace.h"
@@ -14,8 +12,7 @@
 inline std::wstring Widen(const std::string& text, UINT uCodePage = CP_ACP)
 {
     std::wstring out(text.size() + 1, L'\0');
-    int n = MultiByteToWideChar(uCodePage, 0, text.data(), int(text.size()), &out[0], int(out.size()));
-    out.resize(n > 0 ? size_t(n) : 0);
+    out.resize(size_t(MultiByteToWideChar(uCodePage, 0, text.data(), int(text.size()), &out[0], int(out.size()))));
     return out;
 }
 
@@ -23,10 +20,8 @@ inline std::wstring Widen(const std::string& text, UINT uCodePage = CP_ACP)
 inline std::string Utf16Bytes(const std::wstring& text)
 {
     std::string bytes;
-    for (wchar_t c : L"\xFEFF" + text) {
-        bytes += char(c & 0xFF);
-        bytes += char((c >> 8) & 0xFF);
-    }
+    for (wchar_t c : L"\xFEFF" + text)
+        bytes += {char(c & 0xFF), char(c >> 8)};
     return bytes;
 }
 
@@ -43,20 +38,17 @@ protected:
         InitTraceFlag(FALSE);
         OverrideNativeArchitecture(-1);
     }
-
     // Writes the bytes to the folder-relative path (its folders are made); the full path.
     std::string Put(const std::string& rel, const std::string& bytes)
     {
-        if (rel.rfind('\\') != std::string::npos)
+        if (rel.find('\\') != std::string::npos)
             m_files.SubDir(rel.substr(0, rel.rfind('\\')));
         WriteBytes(m_files.Path(rel), Bytes(bytes.begin(), bytes.end()));
         return m_files.Path(rel);
     }
-
-    // A key's value through the decorated lookup, which serves both encodings; "<none>" when
-    // nothing answers.
-    static std::wstring Value(INIFILE& ini, const std::wstring& section, const wchar_t* key,
-                              DWORD cch = INI_LINE_CHARS)
+    // A key's value through the decorated lookup, which serves both encodings, in cch characters;
+    // "<none>" when nothing answers.
+    static std::wstring Value(INIFILE& ini, const std::wstring& section, const wchar_t* key, DWORD cch = INI_LINE_CHARS)
     {
         std::wstring result(INI_LINE_CHARS, L'#');
         return ini.GetDecoratedValueW(section.c_str(), key, &result[0], cch, 0) ? result.c_str() : L"<none>";

@@ -1,6 +1,6 @@
+// The scanning of installation-file text. (That a scan stays inside its text whatever the text
+// holds, and never splits a double-byte character, is the fuzz target's to check.)
 #include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <string>
 
@@ -9,13 +9,11 @@
 
 namespace {
 
-// Raw lookup; "<none>" when nothing answers. (That the scan stays inside the text, whatever
-// it holds, is the fuzz target's to check.)
-std::string FindA(const std::string& text, const char* section, const char* key, uint32_t line = INI_NO_LINE,
-                  const IniLeadBytes* pLead = nullptr)
+// Raw lookup; "<none>" when nothing answers.
+std::string FindA(const std::string& text, const char* section, const char* key, uint32_t line = INI_NO_LINE)
 {
     char result[INI_LINE_CHARS];
-    IniQuery<char> q = {section, key, line, pLead, nullptr, nullptr};
+    IniQuery<char> q = {section, key, line, nullptr, nullptr, nullptr};
     return IniFindValue(text.data(), text.size(), q, result) ? result : "<none>";
 }
 
@@ -80,31 +78,6 @@ TEST(IniText, LinesLongerThanTheLineBufferNeverYieldAValue)
     EXPECT_EQ("After=1", FindA(text, "S", nullptr, 2));
     // An overlong header ends the section: its lines are not the section's.
     EXPECT_EQ("<none>", FindA(text, "S", "Tail"));
-}
-
-TEST(IniText, DoubleByteCharactersAreNeverSplit)
-{
-    // Code page 932: 0x95 0x5C is one character whose trail byte is "\", 0x81 0x5D one whose
-    // trail byte is "]", 0x83 0x41 and 0x83 0x61 two that differ only in a trail byte that
-    // looks like a letter's case.
-    if (!IsValidCodePage(932))
-        GTEST_SKIP() << "code page 932 is not installed";
-    IniLeadBytes lead;
-    for (int b = 0; b < 256; ++b)
-        lead.bLead[b] = IsDBCSLeadByteEx(932, BYTE(b)) != FALSE;
-    char folder[64], name[64];
-    EXPECT_TRUE(SplitPath<char>("C:\\data\\\x95\x5C.ini", folder, 64, name, 64, &lead));
-    EXPECT_STREQ("C:\\data", folder);
-    EXPECT_STREQ("\x95\x5C.ini", name);
-    strcpy(folder, "untouched");
-    EXPECT_FALSE(SplitPath<char>("\x95\x5C", folder, 64, name, 64, &lead));
-    EXPECT_STREQ("untouched", folder);
-
-    std::string text = "[X\x81]]\r\nK=bracket\r\n[Y\x83\x41]\r\nK=upper\r\n[Y\x83\x61]\r\nK=lower\r\n";
-    EXPECT_EQ("bracket", FindA(text, "X\x81]", "K", INI_NO_LINE, &lead));
-    EXPECT_EQ("upper", FindA(text, "Y\x83\x41", "K", INI_NO_LINE, &lead));
-    EXPECT_EQ("lower", FindA(text, "Y\x83\x61", "K", INI_NO_LINE, &lead));
-    EXPECT_EQ("upper", FindA(text, "y\x83\x41", "K", INI_NO_LINE, &lead));   // the ASCII letter folds
 }
 
 // The language identifiers of the system and the tags of the string tables are read by one

@@ -3,8 +3,6 @@
 // the English arguments), and 8-bit texts in the language's code page.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
 #include <iterator>
 #include <string>
 
@@ -13,13 +11,8 @@
 
 namespace {
 
-struct TableInfo {
-    int nResource;
-    DWORD dwLanguage;   // a user of the language
-    UINT uCodePage;     // of the 8-bit texts
-};
-
-const TableInfo TABLES[] = {
+// Each table, a user's language of it and the code page of its 8-bit texts.
+const struct { int nResource; DWORD dwLanguage; UINT uCodePage; } TABLES[] = {
     {110, 0x04C1, 950},  {111, 0x040C, 1252}, {112, 0x0407, 1252}, {113, 0x0410, 1252}, {114, 0x0411, 932},
     {115, 0x0412, 949},  {116, 0x0416, 1252}, {117, 0x08C0, 936},  {118, 0x0C0A, 1252}, {119, 0x0409, 1252},
     {120, 0x0419, 1251}, {121, 0x0405, 1250}, {122, 0x0415, 1250}, {123, 0x0413, 1250}, {124, 0x0406, 1252},
@@ -64,9 +57,9 @@ TEST(LangResources, EveryTableHoldsEveryTextWithTheEnglishPlaceholdersAndKeys)
 {
     std::string why;
     HMODULE hModule = BuiltDll(&why);
-    ASSERT_NE(nullptr, hModule) << why;
+    ASSERT_TRUE(hModule) << why;
     LMLANGSPRT english(hModule, 119, 0x0409);
-    for (const TableInfo& t : TABLES) {
+    for (const auto& t : TABLES) {
         SCOPED_TRACE(t.nResource);
         LMLANGSPRT lang(hModule, t.nResource, t.dwLanguage);
         // The mark, the header and one line a text (table 110 has always carried an older

@@ -13,13 +13,14 @@ extern "C" int WINAPI LmRemovePackage(HWND, HINSTANCE, LPSTR, int);
 
 namespace {
 
+const HKEY HKLM = HKEY_LOCAL_MACHINE;
+
 bool KeyExists(HKEY hRoot, const std::string& path)
 {
     HKEY h = nullptr;
-    bool b = RegOpenKeyExA(hRoot, path.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS;
-    if (b)
-        RegCloseKey(h);
-    return b;
+    LONG lr = RegOpenKeyExA(hRoot, path.c_str(), 0, KEY_READ, &h);
+    RegCloseKey(h);
+    return lr == ERROR_SUCCESS;
 }
 
 bool ValueExists(HKEY hRoot, const std::string& key, const std::string& name)
@@ -29,24 +30,10 @@ bool ValueExists(HKEY hRoot, const std::string& key, const std::string& name)
 
 void SetString(HKEY hRoot, const std::string& key, const std::string& name, const std::string& data)
 {
-    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(hRoot, key.c_str(), name.c_str(), REG_SZ, data.c_str(), DWORD(data.size() + 1)))
-        << key;
+    ASSERT_EQ(0, RegSetKeyValueA(hRoot, key.c_str(), name.c_str(), REG_SZ, data.c_str(), DWORD(data.size() + 1))) << key;
 }
 
-// Values of a key below HKEY_LOCAL_MACHINE; -1 when the key is missing.
-DWORD ValueCount(const std::string& key)
-{
-    HKEY h = nullptr;
-    DWORD n = DWORD(-1);
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS) {
-        RegQueryInfoKeyA(h, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &n, nullptr, nullptr, nullptr, nullptr);
-        RegCloseKey(h);
-    }
-    return n;
-}
-
-// A package as an installer leaves it: its base key with the four lists, its folder, and the
-// items the lists name.
+// A package as an installer leaves it: its base key with the four lists, and its folder.
 class RemovalPackage : public testing::Test {
 protected:
     RemovalPackage()
@@ -59,8 +46,7 @@ protected:
     {
         for (const char* list : {"Files", "Folders", "RegValues", "RegKeys"}) {
             HKEY h = nullptr;
-            ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, (m_base + "\\" + list).c_str(), 0, nullptr, 0,
-                                                     KEY_ALL_ACCESS, nullptr, &h, nullptr));
+            ASSERT_EQ(0, RegCreateKeyExA(HKLM, (m_base + "\\" + list).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr));
             RegCloseKey(h);
         }
         InitTraceFlag(TRUE);
@@ -69,12 +55,22 @@ protected:
     void TearDown() override
     {
         InitTraceFlag(FALSE);
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, m_top.c_str());
+        RegDeleteTreeA(HKLM, m_top.c_str());
         RegDeleteTreeA(HKEY_CURRENT_USER, m_top.c_str());
     }
     void List(const char* list, const std::string& name, const std::string& data)
     {
-        SetString(HKEY_LOCAL_MACHINE, m_base + "\\" + list, name, data);
+        SetString(HKLM, m_base + "\\" + list, name, data);
+    }
+    // Entries of a list; -1 when the list is gone.
+    DWORD Listed(const char* list) const
+    {
+        HKEY h = nullptr;
+        DWORD n = DWORD(-1);
+        if (RegOpenKeyExA(HKLM, (m_base + "\\" + list).c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS)
+            RegQueryInfoKeyA(h, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &n, nullptr, nullptr, nullptr, nullptr);
+        RegCloseKey(h);
+        return n;
     }
     UNINSTINFO Engine(const std::string& folder) const { return UNINSTINFO(m_base.c_str(), folder.c_str(), SYSENV().m_bWin9x); }
 
@@ -85,13 +81,15 @@ protected:
 
 }  // namespace
 
+// The exported entry removes the files, folders and values of the package the installer
+// recorded under the library's key (and nothing when none is); the installer removes the keys
+// and then the package's own key.
 TEST_F(RemovalPackage, ListedItemsGoRefusedOnesStayAndEveryEntryLeavesItsList)
 {
     enum Kind { NONE, FILE_ITEM, EMPTY_DIR, FULL_DIR, KEY, SYSTEM_KEY, VALUE };
     // The entry (no list: an item no list names), the item it stands for, and whether it goes.
     struct Row { const char* list; std::string name, data; Kind kind; HKEY hRoot; std::string item; bool bGoes; };
     const std::string pkg = m_folder + "\\", beside = m_root + "\\", parent = m_top + "\\Norvane";
-    const HKEY HKLM = HKEY_LOCAL_MACHINE;
     const Row rows[] = {
         {"Files", "F1", pkg + "a.dll", FILE_ITEM, nullptr, pkg + "a.dll", true},
         {"Files", "F2", pkg + "missing.dll", NONE, nullptr, "", false},
@@ -136,9 +134,21 @@ TEST_F(RemovalPackage, ListedItemsGoRefusedOnesStayAndEveryEntryLeavesItsList)
             List(r.list, r.name, r.data);
     }
 
+    const char LIBRARY_KEY[] = "Software\\Norvane Sello\\ZeVere32";
+    DWORD dwDebug = 1;   // the entry takes its trace switch from there
+    RegSetKeyValueA(HKLM, LIBRARY_KEY, "Debug", REG_DWORD, &dwDebug, sizeof(dwDebug));
+    EXPECT_EQ(1, LmRemovePackage(nullptr, nullptr, nullptr, 0));
+    EXPECT_TRUE(TraceCapture::Contains("LMPROFINST::RemovePackage - no package key\n")) << TraceCapture::Dump();
+    EXPECT_EQ(2u, Listed("Files"));
+    SetString(HKLM, LIBRARY_KEY, "UninstallKey", m_base);
+    SetString(HKLM, m_base, "PackageFolder", m_folder);
+    EXPECT_EQ(1, LmRemovePackage(nullptr, nullptr, nullptr, 0));
+    RegDeleteKeyValueA(HKLM, LIBRARY_KEY, "UninstallKey");
+    RegDeleteKeyValueA(HKLM, LIBRARY_KEY, "Debug");
+    EXPECT_EQ(7u, Listed("RegKeys"));   // the keys are the installer's to remove
     UNINSTINFO info = Engine(m_folder);
-    for (int nKind : {1, 2, 3, 6})
-        EXPECT_EQ(0, info.UninstallItems(nKind));
+    EXPECT_EQ(0, info.UninstallItems(2));
+
     for (const Row& r : rows) {
         if (r.kind != NONE) {
             EXPECT_EQ(!r.bGoes, exists(r)) << (r.list ? r.list : "unlisted") << " " << r.name << ": " << r.item;
@@ -146,11 +156,10 @@ TEST_F(RemovalPackage, ListedItemsGoRefusedOnesStayAndEveryEntryLeavesItsList)
     }
     EXPECT_TRUE(FileExists(m_folder));
     for (const char* list : {"Files", "Folders", "RegValues", "RegKeys"})
-        EXPECT_EQ(0u, ValueCount(m_base + "\\" + list)) << list;
+        EXPECT_EQ(0u, Listed(list)) << list;
     EXPECT_TRUE(TraceCapture::Contains("UNINSTINFO::UninstallItems - key above the package [" + parent + "]\n"))
         << TraceCapture::Dump();
     EXPECT_TRUE(TraceCapture::Contains("UNINSTINFO::UninstallItems - folder outside the package [" + m_root + "]\n"));
-
     // The base key goes whole, its parent stays.
     info.UninstallItems(4);
     EXPECT_FALSE(KeyExists(HKLM, m_base));
@@ -168,7 +177,7 @@ TEST_F(RemovalPackage, WithoutAPackageFolderOrBaseKeyNothingGoes)
     UNINSTINFO noBase("", m_folder.c_str(), SYSENV().m_bWin9x);
     noBase.UninstallItems(4);
     EXPECT_TRUE(TraceCapture::Contains("UNINSTINFO::UninstallItems - no package key\n")) << TraceCapture::Dump();
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Microsoft"));
+    EXPECT_TRUE(KeyExists(HKLM, "Software\\Microsoft"));
 }
 
 TEST_F(RemovalPackage, UsbDeviceKeysOfTheVendorAndItsOwnKeyGo)
@@ -176,53 +185,19 @@ TEST_F(RemovalPackage, UsbDeviceKeysOfTheVendorAndItsOwnKeyGo)
     std::string usb = RunsAsWin9x() ? "Enum\\USB\\" : "SYSTEM\\CurrentControlSet\\Enum\\USB\\";
     std::string own = RunsAsWin9x() ? "Enum\\ZOZEZIRI" : "SYSTEM\\CurrentControlSet\\Enum\\ZOZEZIRI";
     for (const std::string& key : {usb + "Vid_5E9A&Pid_0101\\5&1", usb + "VID_1234&PID_5E9A\\1", own + "\\Dev\\1"})
-        SetString(HKEY_LOCAL_MACHINE, key, "v", "1");
+        SetString(HKLM, key, "v", "1");
     Engine(m_folder).UninstallItems(5);
-    bool bStates[] = {KeyExists(HKEY_LOCAL_MACHINE, usb + "Vid_5E9A&Pid_0101"),
-                      KeyExists(HKEY_LOCAL_MACHINE, usb + "VID_1234&PID_5E9A\\1"), KeyExists(HKEY_LOCAL_MACHINE, own)};
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, (usb + "VID_1234&PID_5E9A").c_str());
+    bool bStates[] = {KeyExists(HKLM, usb + "Vid_5E9A&Pid_0101"), KeyExists(HKLM, usb + "VID_1234&PID_5E9A\\1"),
+                      KeyExists(HKLM, own)};
+    RegDeleteTreeA(HKLM, (usb + "VID_1234&PID_5E9A").c_str());
     EXPECT_FALSE(bStates[0]);
     EXPECT_TRUE(bStates[1]);
     EXPECT_FALSE(bStates[2]);
 }
 
-// The exported entry runs the files, folders and values of the package the installer recorded
-// under the library's key, and touches nothing when none is.
-TEST_F(RemovalPackage, LmRemovePackageRemovesOnlyThePackageTheInstallerRecorded)
-{
-    const char LIBRARY_KEY[] = "Software\\Norvane Sello\\ZeVere32";
-    DWORD dwDebug = 1;   // the entry takes its trace switch from there
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, LIBRARY_KEY, "Debug", REG_DWORD, &dwDebug, sizeof(dwDebug));
-    SetString(HKEY_LOCAL_MACHINE, m_base, "PackageFolder", m_folder);
-    WriteBytes(m_folder + "\\a.dll", Bytes(4, 'd'));
-    WriteBytes(m_files.SubDir("Package\\Data") + "\\b.dat", Bytes(4, 'd'));
-    SetString(HKEY_LOCAL_MACHINE, m_top + "\\Settings", "Version", "1.0");
-    SetString(HKEY_LOCAL_MACHINE, m_top + "\\Owned", "v", "1");
-    List("Files", "F1", m_folder + "\\a.dll");
-    List("Folders", m_folder + "\\Data", "1");
-    List("RegValues", "Version", m_top + "\\Settings");
-    List("RegKeys", m_top + "\\Owned", "0");
-
-    EXPECT_EQ(1, LmRemovePackage(nullptr, nullptr, nullptr, 0));
-    EXPECT_TRUE(FileExists(m_folder + "\\a.dll"));
-    EXPECT_TRUE(TraceCapture::Contains("LMPROFINST::RemovePackage - no package key\n")) << TraceCapture::Dump();
-
-    SetString(HKEY_LOCAL_MACHINE, LIBRARY_KEY, "UninstallKey", m_base);
-    EXPECT_EQ(1, LmRemovePackage(nullptr, nullptr, nullptr, 0));
-    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, LIBRARY_KEY, "UninstallKey");
-    RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, LIBRARY_KEY, "Debug");
-    EXPECT_FALSE(FileExists(m_folder + "\\a.dll"));
-    EXPECT_FALSE(FileExists(m_folder + "\\Data"));
-    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, m_top + "\\Settings", "Version"));
-    // The registry keys and the package's own key are the installer's to remove.
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, m_top + "\\Owned"));
-    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, m_base, "PackageFolder"));
-}
-
 // In a double-byte code page a path part may end in a character whose trail byte is 0x5C: a
 // sibling that merely starts with the package folder's name is not inside it. (Wine cannot
-// make such folders without a generated Unix locale, so the paths stay unmade: the decision is
-// taken on the names.)
+// make such folders without a generated Unix locale, so the decision is taken on the names.)
 TEST_F(RemovalPackage, DbcsTrailByteIsNoPathSeparator)
 {
     if (GetACP() != 932)
