@@ -1,238 +1,68 @@
-// The language support object on the tables of the built library and on tables written by
-// hand into a copy of it: which section a user gets, buffer limits in UTF-16 and 8-bit text,
-// the trace of its life.
+// The language support object on the tables of the built library: which text a user gets, and
+// the buffer limits in UTF-16 and 8-bit text.
 #include <gtest/gtest.h>
-
-#include <windows.h>
 
 #include <cstring>
 #include <string>
-#include <vector>
 
-#include "core/trace.h"
 #include "test_support.h"
 #include "ui/lmlangsprt.h"
 
 namespace {
 
-std::string LibraryPath()
+// A lookup in nRoom characters (UTF-16) or bytes (8-bit text in the language's code page); a
+// null wide text is not handed out, and leaves the buffer as it was.
+struct Case { int nTable; DWORD dwLanguage; int nId; int nRoom; const wchar_t* wide; std::string narrow; };
+
+void Check(const Case& c)
 {
-    return ExeFolder() + "..\\LmProfInst.dll";
+    SCOPED_TRACE(testing::Message() << "table " << c.nTable << ", text " << c.nId << ", room " << c.nRoom);
+    std::string why;
+    HMODULE hModule = BuiltDll(&why);
+    ASSERT_TRUE(hModule) << why;
+    LMLANGSPRT lang(hModule, c.nTable, c.dwLanguage);
+    lang.ChooseCodePage();
+    wchar_t wsz[300];
+    wmemset(wsz, L'#', 300);
+    EXPECT_EQ(c.wide ? wsz : nullptr, lang.GetLangStringW(c.nId, wsz, c.nRoom));
+    std::wstring expected = c.wide ? c.wide + std::wstring(1, L'\0') : L"";
+    EXPECT_EQ(expected + std::wstring(300 - expected.size(), L'#'), std::wstring(wsz, 300));
+    char sz[300];
+    memset(sz, '#', sizeof(sz));
+    EXPECT_EQ(sz, lang.GetLangStringA(c.nId, sz, c.nRoom));
+    EXPECT_EQ(c.narrow, c.nRoom ? std::string(sz) : c.narrow);
+    EXPECT_EQ(std::string(sizeof(sz) - c.nRoom, '#'), std::string(sz + c.nRoom, sizeof(sz) - c.nRoom))
+        << "nothing written past the caller's room";
 }
-
-class LangSupport : public testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        s_hModule = LoadLibraryExA(LibraryPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    }
-    static void TearDownTestSuite()
-    {
-        if (s_hModule)
-            FreeLibrary(s_hModule);
-        s_hModule = nullptr;
-    }
-    void SetUp() override { ASSERT_NE(nullptr, s_hModule) << "cannot load " << LibraryPath(); }
-    void TearDown() override { InitTraceFlag(FALSE); }
-
-    static std::wstring TextW(LMLANGSPRT& lang, int nId)
-    {
-        wchar_t wsz[260];
-        const wchar_t* p = lang.GetLangStringW(nId, wsz, 260);
-        return p ? std::wstring(p) : L"<none>";
-    }
-
-    static HMODULE s_hModule;
-};
-
-HMODULE LangSupport::s_hModule = nullptr;
 
 }  // namespace
 
-TEST_F(LangSupport, UsersGetTheirLanguagesTextsElseEnglish)
+// A user gets the texts of the language's section, else of the English one. A text is handed
+// out with its terminator or not at all: a cut text would read as another; an 8-bit text can
+// take two bytes a character, and its room is the caller's buffer in bytes.
+TEST(LangSupport, UsersGetTheirLanguagesTextsWholeOrNotAtAll)
 {
-    LMLANGSPRT german(s_hModule, 112, 0x0407);
-    EXPECT_EQ(L"&Weiter >", TextW(german, 1008));
-    EXPECT_EQ(L"Allgemeine Profile", TextW(german, 1062));
-
-    // Table 119 has only an English section, which serves every language.
-    LMLANGSPRT fallback(s_hModule, 119, 0x0407);
-    EXPECT_EQ(L"&Next >", TextW(fallback, 1008));
-
-    // Portuguese (Portugal): its own table by the full identifier, the Portuguese one by the
-    // primary language.
-    LMLANGSPRT portugal(s_hModule, 130, 0x0816);
-    EXPECT_EQ(L"&Seguinte >", TextW(portugal, 1008));
-    LMLANGSPRT portuguese(s_hModule, 116, 0x0816);
-    EXPECT_EQ(L"&Avan\x00e7" L"ar >", TextW(portuguese, 1008));
-
-    LMLANGSPRT traditional(s_hModule, 110, 0x04C1);
-    EXPECT_EQ(L"\x53d6\x6d88(&C)", TextW(traditional, 1009));
-    // Table 110 holds 4012 twice; the first line counts.
-    EXPECT_EQ(L"\x6309\x4e00\x4e0b [\x4e0b\x4e00\x6b65] \x958b\x59cb\x5b89\x88dd\x3002", TextW(traditional, 4012));
-    LMLANGSPRT simplified(s_hModule, 117, 0x08C0);
-    EXPECT_EQ(L"\x914d\x7f6e\x6587\x4ef6", TextW(simplified, 3013));
-
-    // A language the table has no section for, and no English section either: nothing.
-    LMLANGSPRT mismatch(s_hModule, 112, 0x040C);
-    EXPECT_EQ(L"", TextW(mismatch, 1008));
-    // The language names are written 0711 ... with a blank, the other texts with a tab.
-    EXPECT_EQ(L"Franz\x00f6sisch", TextW(german, 711));
-    EXPECT_EQ(L"Portugiesisch (Portugal)", TextW(german, 730));
-    // Identifiers the tables do not carry, between and beyond the groups.
-    EXPECT_EQ(L"", TextW(german, 1018));
-    EXPECT_EQ(L"", TextW(german, 714));
-    EXPECT_EQ(L"", TextW(german, 5122));
-}
-
-TEST_F(LangSupport, TextsThatDoNotFitAreNotCut)
-{
-    LMLANGSPRT german(s_hModule, 112, 0x0407);
-    wchar_t wsz[16];
-    wmemset(wsz, L'#', 16);
-    EXPECT_EQ(nullptr, german.GetLangStringW(1008, wsz, 9)) << "\"&Weiter >\" needs 10 characters";
-    EXPECT_EQ(std::wstring(16, L'#'), std::wstring(wsz, 16)) << "the buffer is left as it was";
-    EXPECT_EQ(nullptr, german.GetLangStringW(1008, wsz, 0));
-    EXPECT_EQ(wsz, german.GetLangStringW(1008, wsz, 10));
-    EXPECT_STREQ(L"&Weiter >", wsz);
-    // The empty string of a missing text needs its terminator's room too.
-    EXPECT_EQ(wsz, german.GetLangStringW(1018, wsz, 1));
-    EXPECT_STREQ(L"", wsz);
-
-    char sz[16];
-    memset(sz, '#', sizeof(sz));
-    EXPECT_EQ(sz, german.GetLangStringA(1008, sz, 9));
-    EXPECT_STREQ("", sz) << "an 8-bit text that does not fit is the empty string, never cut";
-    EXPECT_STREQ("&Weiter >", german.GetLangStringA(1008, sz, 10));
-
-    LMLANGSPRT english(s_hModule, 119, 0x0409);
-    wmemset(wsz, L'#', 16);
-    EXPECT_EQ(nullptr, english.GetLangStringW(2013, wsz, 5));
-    EXPECT_EQ(std::wstring(16, L'#'), std::wstring(wsz, 16));
-    EXPECT_EQ(nullptr, english.GetLangStringW(2013, wsz, 10)) << "\"Components\" and its terminator";
-    EXPECT_STREQ(L"Components", english.GetLangStringW(2013, wsz, 11));
-}
-
-// An 8-bit text can take two bytes a character: the buffer bounds the conversion.
-TEST_F(LangSupport, EightBitTextsStayInsideTheCallersBuffer)
-{
-    LMLANGSPRT japanese(s_hModule, 114, 0x0411);
-    EXPECT_EQ(1252u, japanese.GetCodePage()) << "until ChooseCodePage";
-    japanese.ChooseCodePage();
-    ASSERT_EQ(932u, japanese.GetCodePage());
-
-    // "Profiles" in Japanese: six characters, twelve bytes in code page 932.
-    const char szProfiles[] = "\x83\x76\x83\x8d\x83\x74\x83\x40\x83\x43\x83\x8b";
-    char sz[32];
-    EXPECT_STREQ(szProfiles, japanese.GetLangStringA(3013, sz, int(sizeof(sz))));
-    EXPECT_STREQ(szProfiles, japanese.GetLangStringA(3013, sz, 13));
-
-    memset(sz, '#', sizeof(sz));
-    EXPECT_EQ(sz, japanese.GetLangStringA(3013, sz, 7)) << "seven characters of room, thirteen bytes needed";
-    EXPECT_STREQ("", sz);
-    EXPECT_EQ(std::string(sizeof(sz) - 7, '#'), std::string(sz + 7, sizeof(sz) - 7))
-        << "nothing written past the caller's limit";
-}
-
-TEST_F(LangSupport, TracesItsLifeAndAMissingTable)
-{
-    InitTraceFlag(TRUE);
-    TraceCapture::Clear();
-    {
-        LMLANGSPRT german(s_hModule, 112, 0x0407);
-        EXPECT_EQ(73u, german.GetLineCount()) << "mark, header, 71 entries; blank lines are not kept";
-        EXPECT_EQ(1u, german.GetSectionCount());
-    }
-    std::vector<std::string> expected = {"LMLANGSPRT::LMLANGSPRT\n", "LMLANGSPRT::LoadLangBuff 73, 1\n",
-                                         "LMLANGSPRT::~LMLANGSPRT\n"};
-    EXPECT_EQ(expected, TraceCapture::Lines()) << TraceCapture::Dump();
-
-    TraceCapture::Clear();
-    LMLANGSPRT missing(s_hModule, 133, 0x0409);
-    EXPECT_TRUE(TraceCapture::Contains("FindResource fail - 133\n")) << TraceCapture::Dump();
-    EXPECT_EQ(0u, missing.GetLineCount());
-    EXPECT_EQ(L"", TextW(missing, 1008));
-    char sz[8] = "stale";
-    EXPECT_STREQ("", missing.GetLangStringA(1008, sz, 8));
-}
-
-// Tables written into a copy of the library, read through the resource calls as the shipped
-// ones are.
-class LangSupportHandTables : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        char szTemp[MAX_PATH];
-        GetTempPathA(MAX_PATH, szTemp);
-        m_path = std::string(szTemp) + "lang_hand_tables_" + std::to_string(GetCurrentProcessId()) + ".dll";
-        ASSERT_TRUE(CopyFileA(LibraryPath().c_str(), m_path.c_str(), FALSE)) << GetLastError();
-    }
-    void TearDown() override
-    {
-        if (m_hModule)
-            FreeLibrary(m_hModule);
-        DeleteFileA(m_path.c_str());
-    }
-
-    void AddTable(WORD wId, const std::wstring& text)
-    {
-        m_tables.push_back({wId, text});
-    }
-
-    HMODULE Load()
-    {
-        HANDLE hUpdate = BeginUpdateResourceA(m_path.c_str(), FALSE);
-        EXPECT_NE(nullptr, hUpdate) << GetLastError();
-        if (!hUpdate)
-            return nullptr;
-        for (auto& table : m_tables) {
-            EXPECT_TRUE(UpdateResourceA(hUpdate, MAKEINTRESOURCEA(23), MAKEINTRESOURCEA(table.first),
-                                        MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
-                                        const_cast<wchar_t*>(table.second.data()),
-                                        DWORD(table.second.size() * sizeof(wchar_t))));
-        }
-        EXPECT_TRUE(EndUpdateResourceA(hUpdate, FALSE)) << GetLastError();
-        m_hModule = LoadLibraryExA(m_path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        EXPECT_NE(nullptr, m_hModule) << GetLastError();
-        return m_hModule;
-    }
-
-    std::string m_path;
-    std::vector<std::pair<WORD, std::wstring>> m_tables;
-    HMODULE m_hModule = nullptr;
-};
-
-TEST_F(LangSupportHandTables, LookupRulesHoldThroughTheResource)
-{
-    // The German section's last line ends the resource without a CR LF.
-    AddTable(900, L"\xFEFF\r\n"
-                  L"[0009] //English Neutral\r\n"
-                  L"4012 \"first\"\r\n"
-                  L"4012 \"second\"\r\n"
-                  L"0711\t\"English\"\r\n"
-                  L"1 \"open\r\n"
-                  L"[0007] //German\r\n"
-                  L"3014 \"Beschreibung\"");
-    HMODULE h = Load();
-    ASSERT_NE(nullptr, h);
-
-    InitTraceFlag(TRUE);
-    TraceCapture::Clear();
-    LMLANGSPRT english(h, 900, 0x0409);
-    EXPECT_TRUE(TraceCapture::Contains("LMLANGSPRT::LoadLangBuff 8, 2\n")) << TraceCapture::Dump();
-    wchar_t wsz[64];
-    EXPECT_STREQ(L"first", english.GetLangStringW(4012, wsz, 64));
-    EXPECT_STREQ(L"English", english.GetLangStringW(711, wsz, 64));
-    EXPECT_STREQ(L"", english.GetLangStringW(3014, wsz, 64)) << "German only";
-
-    wmemset(wsz, L'#', 64);
-    EXPECT_EQ(nullptr, english.GetLangStringW(1, wsz, 64)) << "an entry without its closing quote";
-    EXPECT_EQ(L'#', wsz[0]);
-    char sz[64] = "stale";
-    EXPECT_STREQ("", english.GetLangStringA(1, sz, 64));
-
-    LMLANGSPRT german(h, 900, 0x0407);
-    EXPECT_STREQ(L"Beschreibung", german.GetLangStringW(3014, wsz, 64));
-    EXPECT_STREQ(L"", german.GetLangStringW(4012, wsz, 64))
-        << "the fallback is to the English section, not to English entries";
+    const wchar_t* const profiles = L"\x30d7\x30ed\x30d5\x30a1\x30a4\x30eb";   // 12 bytes in code page 932
+    const Case cases[] = {
+        {112, 0x0407, 1008, 10, L"&Weiter >", "&Weiter >"},   // nine characters
+        {112, 0x0407, 1008, 9, nullptr, ""},
+        {112, 0x0407, 1008, 0, nullptr, ""},
+        {112, 0x0407, 1018, 1, L"", ""},   // a missing text is empty, and needs its terminator
+        {112, 0x040C, 1008, 260, L"", ""},   // no section of the language and no English one
+        {133, 0x0409, 1008, 260, L"", ""},   // no such table
+        {119, 0x0407, 1008, 260, L"&Next >", "&Next >"},   // table 119 has only English, for everyone
+        // Portuguese (Portugal): its own table by the full identifier, the Portuguese one by
+        // the primary language.
+        {130, 0x0816, 1008, 260, L"&Seguinte >", "&Seguinte >"},
+        {116, 0x0816, 1008, 260, L"&Avan\x00e7" L"ar >", "&Avan\xe7" "ar >"},
+        // Table 110 holds 4012 twice; the first line counts.
+        {110, 0x04C1, 4012, 260, L"\x6309\x4e00\x4e0b [\x4e0b\x4e00\x6b65] \x958b\x59cb\x5b89\x88dd\x3002",
+         "\xab\xf6\xa4\x40\xa4\x55 [\xa4\x55\xa4\x40\xa8\x42] \xb6\x7d\xa9\x6c\xa6\x77\xb8\xcb\xa1\x43"},
+        {114, 0x0411, 3013, 13, profiles, "\x83\x76\x83\x8d\x83\x74\x83\x40\x83\x43\x83\x8b"},
+        {114, 0x0411, 3013, 12, profiles, ""},
+        {114, 0x0411, 3013, 7, profiles, ""},
+        {114, 0x0411, 3013, 6, nullptr, ""},
+    };
+    for (const Case& c : cases)
+        Check(c);
 }
