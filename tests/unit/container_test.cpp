@@ -1,5 +1,5 @@
-// The profile file as the session opens, writes and searches it: the header of a new file, the
-// texts a file cannot take, and the search that stops cleanly at any damage.
+// The profile file as the session opens, writes and searches it: a file held by another program,
+// failed opens, the texts a file cannot take, and the search that stops cleanly at any damage.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -48,11 +48,7 @@ protected:
         ASSERT_TRUE(m_s->IsComplete());
         TraceCapture::Clear();
     }
-    void TearDown() override
-    {
-        m_s.reset();   // closes a file left open
-        InitTraceFlag(FALSE);
-    }
+    void TearDown() override { InitTraceFlag(FALSE); }
 
     // The file name in the session's width, as the exchange calls hand it over.
     bool Open(const std::string& path, DWORD dwMode)
@@ -66,23 +62,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(Container, CreatingReplacesAnExistingFileWithAHeaderOnlyFile)
-{
-    std::string path = m_work.Path("new.jxp");
-    WriteBytes(path, Bytes(3000, 0xAA));
-    ASSERT_TRUE(Open(path, JXP_OPEN_WRITE | JXP_OPEN_REPLACE));
-    EXPECT_TRUE(m_s->CloseJxpFile());
-    EXPECT_TRUE(TraceCapture::Contains("LMPROFJXP::OpenJxpFile - " + path + ", 5\n")) << TraceCapture::Dump();
-    // The printer's driver version, the user's language and the printer's model; no profile.
-    Bytes head(JXP_HEADER_SIZE), file = ReadBytes(path);
-    char szLocale[10];
-    WORD wDriverVersion = reinterpret_cast<const DEVMODEW*>(PrinterDevModeW(FIXTURE_PRINTER_A1).data())->dmDriverVersion;
-    ASSERT_TRUE(JxpBuildFileHeader(head.data(), wDriverVersion, WORD(ReadUserLanguage(szLocale).dwLanguage),
-                                   FIXTURE_MODEL_A));
-    ASSERT_EQ(head, file);
-    EXPECT_EQ(0, memcmp(file.data(), "JXP\0\0\0\0\0", 8));
-}
 
 TEST_F(Container, FileThatCannotBeDeletedIsCutBeforeItIsWritten)
 {
@@ -188,7 +167,6 @@ TEST_F(Container, SearchFindsSectionsAndStopsCleanlyAtDamage)
         {"letter case counts", 0, 0, -1, 0, "a", 0, -1, ""},
         {"the header cut", 100, 0, -1, 0, "B", 0, -1, "LMPROFJXP::FindProfileInFile - file header cut short\n"},
         {"an entry header cut", 144 + 350, 0, -1, 0, "B", 0, -1, "LMPROFJXP::FindProfileInFile - entry 0 of 2 cut short\n"},
-        {"the value section cut", A_DATA + 300, 0, -1, 0, "A", 0, -1, past0},
         {"the setup section one byte short", B_ENTRY - 1, 0, -1, 0, "A", 0, -1, past0},
         {"the first profile whole, the second cut", B_ENTRY + 10, 0, -1, 0, "A", 4, 'B',
          "LMPROFJXP::ReadJxpData - 10 of 700 bytes read\n"},
@@ -196,7 +174,6 @@ TEST_F(Container, SearchFindsSectionsAndStopsCleanlyAtDamage)
          "LMPROFJXP::FindProfileInFile - entry 1 runs past the end of the file\n"},
         {"a count above the entries", 0, 5, -1, 0, "C", 0, -1, "LMPROFJXP::FindProfileInFile - entry 2 of 5 cut short\n"},
         {"a negative count", 0, -1, -1, 0, "A", 0, -1, ""},
-        {"a length past the end", 0, 0, 1, 0xFFFFFFF0, "B", 0, -1, past0},
         // A 32-bit sum of the lengths would wrap to 0 and read "B" from inside "A".
         {"lengths whose sum wraps", 0, 0, 0, DWORD(0x100000000ull - (14 + 545 + 271)), "B", 0, -1, past0},
     };

@@ -2,6 +2,7 @@
 // front, a line at its full length kept whole and a longer one cut.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <regex>
 #include <string>
 
@@ -91,25 +92,16 @@ TEST(TraceLines, CarryTheLocalTimeAndAreCutOnlyPastTheirFullLength)
 // probes must read it the same way.
 TEST(Probes, ReportTheEmulatedWindowsVersion)
 {
-    const struct {
-        const char* pszName;
-        DWORD dwPlatform, dwVersion;
-    } table[] = {
-        {"win98", VER_PLATFORM_WIN32_WINDOWS, 0x040A}, {"nt40", VER_PLATFORM_WIN32_NT, 0x0400},
-        {"win2k", VER_PLATFORM_WIN32_NT, 0x0500},      {"winxp", VER_PLATFORM_WIN32_NT, 0x0501},
-        {"win7", VER_PLATFORM_WIN32_NT, 0x0601},       {"win10", VER_PLATFORM_WIN32_NT, 0x0602},   // no manifest: 6.2
-    };
-    for (const auto& e : table) {
-        if (RunVersion() != e.pszName)
-            continue;
-        OSVERSIONINFOA vi = {};
-        vi.dwOSVersionInfoSize = sizeof(vi);
-        ASSERT_TRUE(GetVersionExA(&vi));
-        EXPECT_EQ(e.dwPlatform, vi.dwPlatformId);
-        EXPECT_EQ(e.dwVersion, vi.dwMajorVersion << 8 | vi.dwMinorVersion);
-        EXPECT_EQ(e.dwVersion >= 0x0500, IsNt5OrLater());
-        EXPECT_EQ(RunsUnderWow64(), IsWow64());
-        return;
-    }
-    GTEST_SKIP() << "this copy carries no known version in its name: " << RunVersion();
+    // Platform, major and minor version; without a manifest Windows 10 says 6.2.
+    const std::map<std::string, DWORD> versions = {{"win98", 0x1040A}, {"nt40", 0x20400}, {"win2k", 0x20500},
+                                                   {"winxp", 0x20501}, {"win7", 0x20601},  {"win10", 0x20602}};
+    auto it = versions.find(RunVersion());
+    if (it == versions.end())
+        GTEST_SKIP() << "this copy carries no known version in its name: " << RunVersion();
+    OSVERSIONINFOA vi = {};
+    vi.dwOSVersionInfoSize = sizeof(vi);
+    ASSERT_TRUE(GetVersionExA(&vi));
+    EXPECT_EQ(it->second, vi.dwPlatformId << 16 | vi.dwMajorVersion << 8 | vi.dwMinorVersion);
+    EXPECT_EQ(it->second >= 0x20500, IsNt5OrLater());
+    EXPECT_EQ(RunsUnderWow64(), IsWow64());
 }
