@@ -1,8 +1,6 @@
-// The profile file as the session opens, writes and searches it: a file held by another program,
-// failed opens, the texts a file cannot take, and the search that stops cleanly at any damage.
+// The profile file as the session opens, writes and searches it: a file another program holds,
+// opens that fail, the texts a file cannot take, and where a search leaves the file.
 #include <gtest/gtest.h>
-
-#include <string>
 
 #include "codec/jxp_format.h"
 #include "core/lmprofjxp.h"
@@ -13,31 +11,6 @@
 namespace {
 
 const BYTE BLOB[] = {1, 2, 3, 4, 5};
-
-// A file of two profiles made with the format's builders: "A" with sections of 16, 14, 545 and
-// 271 bytes, each filled with its number (1 to 4), then "B" with a setup section only.
-constexpr size_t A_DATA = JXP_HEADER_SIZE + JXP_ENTRY_SIZE, B_ENTRY = A_DATA + 16 + 14 + 545 + 271;
-constexpr size_t FILE_SIZE = B_ENTRY + JXP_ENTRY_SIZE + 268;
-
-Bytes TwoProfiles()
-{
-    Bytes b(JXP_HEADER_SIZE);
-    JxpBuildFileHeader(b.data(), 0x0201, 0x09, FIXTURE_MODEL_A);
-    PutU16(&b[12], 2);
-    auto add = [&b](const char* pszName, std::initializer_list<uint32_t> sizes) {
-        size_t at = b.size();
-        b.resize(at + JXP_ENTRY_SIZE);
-        JxpBuildEntryHeader(&b[at], pszName, 0, 0, "", FIXTURE_MODEL_A);
-        int nSection = 0;
-        for (uint32_t cb : sizes) {
-            JxpSetSectionLength(&b[at], nSection, cb);
-            b.insert(b.end(), cb, BYTE(++nSection));
-        }
-    };
-    add("A", {16, 14, 545, 271});
-    add("B", {0, 0, 0, 268});
-    return b;
-}
 
 class Container : public testing::Test {
 protected:
@@ -89,29 +62,19 @@ TEST_F(Container, FailedOpensLeaveNothingOpenAndWriteNothing)
     EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), GetLastError());
     BYTE buf[16];
     EXPECT_EQ(0u, m_s->ReadJxpData(buf, sizeof(buf)));
-    EXPECT_FALSE(m_s->FindProfileInFile("A", 0));
+    EXPECT_FALSE(m_s->WriteRegValueRecord("Blob", REG_BINARY, BLOB, sizeof(BLOB)));
     // Closing the invalid handle must not report the success of closing a pseudo-handle.
     EXPECT_FALSE(m_s->CloseJxpFile());
-
-    SetLastError(ERROR_MARKER);
-    EXPECT_FALSE(Open(m_work.Path("no\\such\\folder.jxp"), JXP_OPEN_WRITE | JXP_OPEN_REPLACE));
-    EXPECT_EQ(DWORD(ERROR_PATH_NOT_FOUND), GetLastError());
-    ASSERT_TRUE(m_s->FillProfileEntry("A", 0, 0, ""));
-    EXPECT_FALSE(m_s->WriteRegValueRecord("Blob", REG_BINARY, BLOB, sizeof(BLOB)));
-
     // Without the replace bit an existing file is left alone; reading and writing at once is no mode.
     std::string kept = m_work.Path("kept.jxp");
     WriteBytes(kept, Bytes(10, 1));
     EXPECT_FALSE(Open(kept, JXP_OPEN_WRITE));
     EXPECT_FALSE(Open(kept, JXP_OPEN_WRITE | JXP_OPEN_READ));
     EXPECT_EQ(Bytes(10, 1), ReadBytes(kept));
-    // A second open closes the first: the file opened for reading shares nothing.
-    ASSERT_TRUE(Open(kept, JXP_OPEN_READ));
-    EXPECT_TRUE(Open(kept, JXP_OPEN_READ));
 }
 
-// Each text a file holds in a fixed field is refused whole when it does not fit, one character
-// below is taken; a value section is never let grow past a 32-bit length.
+// Each text a file holds in a fixed field is refused whole when it does not fit, and taken one
+// character shorter; a value section never grows past a 32-bit length.
 TEST_F(Container, TextsThatDoNotFitAreRefusedNeverCut)
 {
     std::string path = m_work.Path("model.jxp");
@@ -138,53 +101,51 @@ TEST_F(Container, TextsThatDoNotFitAreRefusedNeverCut)
     EXPECT_EQ(std::string(127, 'M') + '\0', std::string(&b[16], &b[16] + 128));
 }
 
-// A file searched for a profile after damage: the search stops at the damage with its trace line
-// and never reports a profile it cannot read whole. A profile found leaves the file at the
-// section behind the ones skipped.
-TEST_F(Container, SearchFindsSectionsAndStopsCleanlyAtDamage)
+// A file of profile "A", with sections of 16, 14, 545 and 271 bytes each filled with its
+// number (1 to 4), and profile "B" with a setup section only. A profile found leaves the file
+// at the section behind the ones skipped; a search stops at damage, one byte of it included.
+TEST_F(Container, SearchLeavesTheFileBehindTheSkippedSectionsAndStopsAtDamage)
 {
-    const Bytes whole = TwoProfiles();
-    ASSERT_EQ(FILE_SIZE, whole.size());
-    const std::string past0 = "LMPROFJXP::FindProfileInFile - entry 0 runs past the end of the file\n";
-    struct Case {
+    Bytes whole(JXP_HEADER_SIZE);
+    JxpBuildFileHeader(whole.data(), 0x0201, 0x09, FIXTURE_MODEL_A);
+    PutU16(&whole[12], 2);
+    for (const char* pszName : {"A", "B"}) {
+        size_t at = whole.size();
+        whole.resize(at + JXP_ENTRY_SIZE);
+        JxpBuildEntryHeader(&whole[at], pszName, 0, 0, "", FIXTURE_MODEL_A);
+        const uint32_t sizes[2][4] = {{16, 14, 545, 271}, {0, 0, 0, 268}};
+        for (int s = 0; s < 4; ++s) {
+            JxpSetSectionLength(&whole[at], s, sizes[*pszName - 'A'][s]);
+            whole.insert(whole.end(), sizes[*pszName - 'A'][s], BYTE(s + 1));
+        }
+    }
+    const size_t cbA = 144 + 700 + 846, cbAll = cbA + 700 + 268;
+    const std::string past = "LMPROFJXP::FindProfileInFile - entry 0 runs past the end of the file\n";
+    const struct {
         const char* pszWhat;
-        size_t cbCut;       // file cut to this length, or 0
-        int nCount;         // header count written, or 0
-        int nSection;       // section length of "A" set to dwLength, or -1
-        DWORD dwLength;
+        size_t cbFile;      // the file cut to this length
+        DWORD dwSection0;   // the first section length of "A", when not 16
         const char* pszSought;
         int nSkip;
         int nFound;         // the byte read where the search left the file, or -1 for none found
         std::string trace;
     } cases[] = {
-        {"the DWORD section", 0, 0, -1, 0, "A", 0, 1, ""},
-        {"the buffer section", 0, 0, -1, 0, "A", 1, 2, ""},
-        {"the value section", 0, 0, -1, 0, "A", 2, 3, ""},
-        {"the setup section", 0, 0, -1, 0, "A", 3, 4, ""},
-        {"behind all four", 0, 0, -1, 0, "A", 4, 'B', ""},
-        {"the second profile", 0, 0, -1, 0, "B", 3, 4, ""},
-        {"no fifth section", 0, 0, -1, 0, "A", 5, -1, "LMPROFJXP::FindProfileInFile - no section 5\n"},
-        {"letter case counts", 0, 0, -1, 0, "a", 0, -1, ""},
-        {"the header cut", 100, 0, -1, 0, "B", 0, -1, "LMPROFJXP::FindProfileInFile - file header cut short\n"},
-        {"an entry header cut", 144 + 350, 0, -1, 0, "B", 0, -1, "LMPROFJXP::FindProfileInFile - entry 0 of 2 cut short\n"},
-        {"the setup section one byte short", B_ENTRY - 1, 0, -1, 0, "A", 0, -1, past0},
-        {"the first profile whole, the second cut", B_ENTRY + 10, 0, -1, 0, "A", 4, 'B',
-         "LMPROFJXP::ReadJxpData - 10 of 700 bytes read\n"},
-        {"the second setup section one byte short", FILE_SIZE - 1, 0, -1, 0, "B", 0, -1,
+        {"the value section", cbAll, 16, "A", 2, 3, ""},
+        {"behind all four", cbAll, 16, "A", 4, 'B', ""},
+        {"the second profile's setup section", cbAll, 16, "B", 3, 4, ""},
+        {"no fifth section", cbAll, 16, "A", 5, -1, "LMPROFJXP::FindProfileInFile - no section 5\n"},
+        {"the first profile one byte short", cbA - 1, 16, "A", 0, -1, past},
+        {"the second profile one byte short", cbAll - 1, 16, "B", 0, -1,
          "LMPROFJXP::FindProfileInFile - entry 1 runs past the end of the file\n"},
-        {"a count above the entries", 0, 5, -1, 0, "C", 0, -1, "LMPROFJXP::FindProfileInFile - entry 2 of 5 cut short\n"},
-        {"a negative count", 0, -1, -1, 0, "A", 0, -1, ""},
+        {"the second entry cut", cbA + 10, 16, "A", 4, 'B', "LMPROFJXP::ReadJxpData - 10 of 700 bytes read\n"},
         // A 32-bit sum of the lengths would wrap to 0 and read "B" from inside "A".
-        {"lengths whose sum wraps", 0, 0, 0, DWORD(0x100000000ull - (14 + 545 + 271)), "B", 0, -1, past0},
+        {"lengths whose sum wraps", cbAll, DWORD(0x100000000ull - (14 + 545 + 271)), "B", 0, -1, past},
     };
     std::string path = m_work.Path("searched.jxp");
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.pszWhat);
-        Bytes b = c.cbCut ? Bytes(whole.begin(), whole.begin() + c.cbCut) : whole;
-        if (c.nCount)
-            PutU16(&b[12], uint16_t(c.nCount));
-        if (c.nSection >= 0)
-            JxpSetSectionLength(&b[144], c.nSection, c.dwLength);
+        Bytes b(whole.begin(), whole.begin() + c.cbFile);
+        JxpSetSectionLength(&b[144], 0, c.dwSection0);
         WriteBytes(path, b);
         TraceCapture::Clear();
         ASSERT_TRUE(Open(path, JXP_OPEN_READ));

@@ -48,8 +48,9 @@ protected:
 }  // namespace
 
 // The default is loaded when the session opens and holds exactly the record its own sizes
-// describe; never loaded, or one byte short of that record (the spooler's DEVMODE grew past the
-// size the driver reports), it is unusable.
+// describe. Never loaded, or one byte short of that record (the spooler's DEVMODE grew past the
+// size the driver reports), it is unusable. Without a main block of its own it still serves: the
+// plug-in blocks travel whole, each traced by the sizing pass and the writing pass.
 TEST_F(ExportDefault, UnusableDefaultFailsTheProfileWithATraceLine)
 {
     const struct {
@@ -60,23 +61,17 @@ TEST_F(ExportDefault, UnusableDefaultFailsTheProfileWithATraceLine)
         {"as loaded", [](LMPROFJXP&) {}, 1},
         {"never loaded", [](LMPROFJXP& s) { s.m_wDefaultDevModeLoads = 0; }, 0},
         {"one byte short", [](LMPROFJXP& s) { s.m_dwDefaultDevModeSize -= 1; }, 0},
+        {"without a main block", [](LMPROFJXP& s) {
+             DEVMODEW* pDefault = reinterpret_cast<DEVMODEW*>(s.m_pDefaultDevMode.get());
+             memset(s.m_pDefaultDevMode.get() + pDefault->dmSize, 0, pDefault->dmDriverExtra);
+         }, 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszWhat);
         EXPECT_EQ(std::make_pair(c.nExported, c.nExported), Export(c.tamper));
         EXPECT_EQ(1 - c.nExported, TraceCapture::Count("SaveProfileToJXP - default DEVMODE unusable - Office, "))
             << TraceCapture::Dump();
+        EXPECT_EQ(2 * c.nExported, TraceCapture::Count("PD Block = 4c6d5064 40 10000 "));
+        EXPECT_EQ(2 * c.nExported, TraceCapture::Count("PD Block = 4c6d5064 80 20000 "));
     }
-}
-
-TEST_F(ExportDefault, PlugInsTravelWhenOnlyTheDefaultLacksAMainBlock)
-{
-    EXPECT_EQ(std::make_pair(1, 1), Export([](LMPROFJXP& s) {
-                  // The default's private area cleared: no block header is left in it.
-                  DEVMODEW* pDefault = reinterpret_cast<DEVMODEW*>(s.m_pDefaultDevMode.get());
-                  memset(s.m_pDefaultDevMode.get() + pDefault->dmSize, 0, pDefault->dmDriverExtra);
-              }));
-    // Both plug-in blocks, each traced by the sizing pass and the writing pass.
-    EXPECT_EQ(2, TraceCapture::Count("PD Block = 4c6d5064 40 10000 ")) << TraceCapture::Dump();
-    EXPECT_EQ(2, TraceCapture::Count("PD Block = 4c6d5064 80 20000 "));
 }

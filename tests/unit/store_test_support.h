@@ -65,21 +65,14 @@ protected:
     void SetUp() override
     {
         InitTraceFlag(TRUE);
-        m_name = std::string("Store ") + testing::UnitTest::GetInstance()->current_test_info()->name();
-        m_printer.reset(new ScratchPrinter(m_name.c_str(), FIXTURE_MODEL_A));
-        ASSERT_TRUE(m_printer->Ok()) << m_name;
+        ASSERT_TRUE(m_printer.Ok()) << m_name;
         m_session = OpenSession(m_name);
         TraceCapture::Clear();
     }
-    void TearDown() override
-    {
-        m_session.reset();
-        m_printer.reset();
-        InitTraceFlag(FALSE);
-    }
+    void TearDown() override { InitTraceFlag(FALSE); }
     Bytes Data(const char* pszValue, DWORD* pdwType = nullptr) const { return PrinterData(m_name, pszValue, pdwType); }
 
-    std::string m_name;
-    std::unique_ptr<ScratchPrinter> m_printer;
-    std::unique_ptr<LMPROFJXP> m_session;
+    std::string m_name = std::string("Store ") + testing::UnitTest::GetInstance()->current_test_info()->name();
+    ScratchPrinter m_printer{m_name.c_str(), FIXTURE_MODEL_A};
+    std::unique_ptr<LMPROFJXP> m_session;   // closed before the printer goes
 };

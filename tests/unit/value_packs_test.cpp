@@ -23,18 +23,6 @@ std::string DriverFolder(const std::string& printer)
 
 class ValuePacks : public StoreTest {
 protected:
-    void TearDown() override
-    {
-        // No store operation deletes a data file; the test does.
-        WIN32_FIND_DATAA fd;
-        std::string dir = DriverFolder(m_name) + "\\";
-        HANDLE h = RunsAsWin9x() ? FindFirstFileA((dir + "Store *_JXP_*").c_str(), &fd) : INVALID_HANDLE_VALUE;
-        for (BOOL bMore = h != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(h, &fd))
-            DeleteFileA((dir + fd.cFileName).c_str());
-        if (h != INVALID_HANDLE_VALUE)
-            FindClose(h);
-        StoreTest::TearDown();
-    }
     bool InFile(int nRegNum) const { return RunsAsWin9x() && nRegNum != 0; }
     std::string EntryName(const Bytes& index, size_t i) const
     {
