@@ -35,11 +35,17 @@ Bytes DefaultOf(LMPROFJXP& s)
     return dm;
 }
 
+Bytes Cat(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 Bytes Words(std::initializer_list<uint32_t> words)
 {
     Bytes out;
     for (uint32_t w : words)
-        out.insert(out.end(), {BYTE(w), BYTE(w >> 8), BYTE(w >> 16), BYTE(w >> 24)});
+        out = Cat(out, {BYTE(w), BYTE(w >> 8), BYTE(w >> 16), BYTE(w >> 24)});
     return out;
 }
 
@@ -129,13 +135,11 @@ TEST_F(DevModeEngine, EveryRecordCarriesItsFieldAndPutsItBack)
         if (off < 68 || (off >= 72 && off < 102) || off >= 188)
             dm[off] = BYTE(off * 7 + 3);
     const WORD cbPublic = Dm(dm)->dmSize, cbExtra = Dm(dm)->dmDriverExtra;
-    Bytes def(dm.size() + 2, 0);
-    memcpy(&def[0], &dm[0], cbPublic);
-    memcpy(&def[cbPublic + 1], &dm[cbPublic], cbExtra);
-    for (size_t off = 64; off < cbPublic; ++off)
-        def[off] ^= 0xFF;
-    for (size_t off = 16; off < GetU32(Main(dm) + 12); ++off)
-        def[cbPublic + 1 + off] ^= 0xFF;
+    Bytes def = dm;
+    for (size_t off = 64; off < cbPublic + GetU32(Main(dm) + 12); ++off)
+        def[off] ^= off < cbPublic || off >= cbPublic + 16u ? 0xFF : 0;
+    def.insert(def.begin() + cbPublic, 0);
+    def.push_back(0);
     Dm(def)->dmSize = WORD(cbPublic + 1);
     Dm(def)->dmDriverExtra = WORD(cbExtra + 1);
     m_session->m_pDefaultDevMode.reset(new BYTE[def.size()]);
@@ -163,14 +167,11 @@ TEST_F(DevModeEngine, EveryRecordCarriesItsFieldAndPutsItBack)
     Bytes expected = Record(19, Bytes(&dm[102], &dm[102] + 2 * (wcslen(Dm(dm)->dmFormName) + 1)));
     for (size_t i = 0; i < kBufferRecordCount; ++i) {
         const BufferRecordDef& d = kBufferRecords[i];
-        Bytes span = Record(d.dwId, Bytes(Main(dm) + d.wOffset, Main(dm) + d.wOffset + d.wLength));
-        expected.insert(expected.end(), span.begin(), span.end());
+        expected = Cat(expected, Record(d.dwId, Bytes(Main(dm) + d.wOffset, Main(dm) + d.wOffset + d.wLength)));
         EXPECT_EQ(0, memcmp(Main(dm) + d.wOffset, pBackMain + d.wOffset, d.wLength)) << "record " << d.dwId;
     }
-    for (WORD wId : {10000, 20000}) {
-        Bytes block = Record(201, Bytes(Block(dm, wId), Block(dm, wId) + GetU32(Block(dm, wId) + 12)));
-        expected.insert(expected.end(), block.begin(), block.end());
-    }
+    for (WORD wId : {10000, 20000})
+        expected = Cat(expected, Record(201, Bytes(Block(dm, wId), Block(dm, wId) + GetU32(Block(dm, wId) + 12))));
     EXPECT_TRUE(expected == buffers);
     EXPECT_STREQ(Dm(dm)->dmFormName, Dm(back)->dmFormName);
 }
@@ -188,10 +189,8 @@ TEST_F(DevModeEngine, PlugInsFollowTheMainBlockWhereverItStands)
     Bytes changed = moved;
     memset(Block(changed, 10000) + 16, 0xC1, 48);
     memset(Block(changed, 20000) + 16, 0xC2, 112);
-    Bytes records = Record(201, Bytes(Block(changed, 10000), Block(changed, 10000) + 64));
-    Bytes watermark = Record(201, Bytes(Block(changed, 20000), Block(changed, 20000) + 128));
-    records.insert(records.end(), watermark.begin(), watermark.end());
-    Bytes after = Apply(moved, {}, records);
+    Bytes after = Apply(moved, {}, Cat(Record(201, Bytes(Block(changed, 10000), Block(changed, 10000) + 64)),
+                                       Record(201, Bytes(Block(changed, 20000), Block(changed, 20000) + 128))));
     EXPECT_EQ(0, memcmp(Block(moved, 10000), Block(after, 10000), 64)) << "a block before the main block changed";
     EXPECT_EQ(0, memcmp(Block(changed, 20000), Block(after, 20000), 128));
 }
@@ -241,8 +240,7 @@ TEST_F(DevModeEngine, DamagedRecordsChangeNothingOutsideTheirField)
         if (c.change)
             c.change(want);
         if (c.bThenMore) {
-            Bytes more = c.bDword ? Words({11, 5}) : Record(53, Bytes(4, 0x5A));
-            records.insert(records.end(), more.begin(), more.end());
+            records = Cat(records, c.bDword ? Words({11, 5}) : Record(53, Bytes(4, 0x5A)));
             if (c.bDword)
                 Dm(want)->dmCopies = 5;
             else
@@ -278,53 +276,36 @@ TEST_F(DevModeEngine, MarkedPaperSizesBecomePositionsInThePrintersList)
     EXPECT_EQ(2, GetU16(Main(dm) + 404));
 }
 
-namespace {
-
-class DevModeApply : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        InitTraceFlag(TRUE);
-        ASSERT_TRUE(m_printer.Ok());
-        m_session = OpenSession(m_printer.Name());
-        m_current = PrinterDevModeW(m_printer.Name());
-        ASSERT_FALSE(m_current.empty());
-        TraceCapture::Clear();
-    }
-    void TearDown() override { InitTraceFlag(FALSE); }
-
-    ScratchPrinter m_printer{"LmTest Apply", FIXTURE_MODEL_A};
-    std::unique_ptr<LMPROFJXP> m_session;
-    Bytes m_current;
-};
-
-}  // namespace
-
-TEST_F(DevModeApply, ProfilesOfAnotherLayoutOrWithoutMainBlockLeaveThePrinterAlone)
+// Applied to a printer of its own (the apply changes the printer's DEVMODE).
+TEST_F(DevModeEngine, ProfilesOfAnotherLayoutOrWithoutMainBlockLeaveThePrinterAlone)
 {
+    ScratchPrinter printer("LmTest Apply", FIXTURE_MODEL_A);
+    ASSERT_TRUE(printer.Ok());
+    auto session = OpenSession(printer.Name());
+    Bytes current = PrinterDevModeW(printer.Name());
     auto jet = OpenSession(FIXTURE_PRINTER_B1);
-    Bytes jetDm = DefaultOf(*jet), noMain = m_current;
+    Bytes jetDm = DefaultOf(*jet), noMain = current;
     Dm(jetDm)->dmCopies = 9;
     Main(noMain)[0] = 0;
     Dm(noMain)->dmCopies = 9;
     for (Bytes* pProfile : {&jetDm, &noMain})
-        m_session->ApplyDevMode2Printer(Dm(*pProfile));
+        session->ApplyDevMode2Printer(Dm(*pProfile));
     EXPECT_TRUE(TraceCapture::Contains(RunsAsWin9x() ? "MergeDevModeA - DEVMODE layouts differ - 156 1216, 220 1104\n"
                                                      : "MergeDevModeW - DEVMODE layouts differ - 220 1216, 220 1104\n"))
         << TraceCapture::Dump();
-    EXPECT_EQ(m_current, PrinterDevModeW(m_printer.Name()));
+    EXPECT_EQ(current, PrinterDevModeW(printer.Name()));
 
     // A profile whose first plug-in block claims more bytes than the printer's: only the
     // printer block's bytes are taken, and the block after it keeps its header.
-    Bytes swapped = m_current;
+    Bytes swapped = current;
     BYTE* p10000 = Block(swapped, 10000);
     PutU32(p10000 + 12, 128);
-    memcpy(p10000 + 128, Block(m_current, 20000), 16);
+    memcpy(p10000 + 128, Block(current, 20000), 16);
     PutU32(p10000 + 128 + 12, 64);
     memset(p10000 + 16, 0xEE, 112);
-    m_session->ApplyDevMode2Printer(Dm(swapped));
-    Bytes after = PrinterDevModeW(m_printer.Name());
-    ASSERT_EQ(m_current.size(), after.size());
+    session->ApplyDevMode2Printer(Dm(swapped));
+    Bytes after = PrinterDevModeW(printer.Name());
+    ASSERT_EQ(current.size(), after.size());
     EXPECT_EQ(64u, GetU32(Block(after, 10000) + 12));
     EXPECT_EQ(0xEE, Block(after, 10000)[63]);
     ASSERT_NE(nullptr, Block(after, 20000)) << "the next block's header was overwritten";
@@ -333,21 +314,21 @@ TEST_F(DevModeApply, ProfilesOfAnotherLayoutOrWithoutMainBlockLeaveThePrinterAlo
 
 // A Windows 9x driver may keep an older DEVMODEA of 148 bytes, shorter than the wide record
 // less its names: the profile is merged into the fields both hold and into the private part.
-TEST_F(DevModeApply, OlderShorterAnsiRecordTakesTheFieldsBothHold)
+TEST_F(DevModeEngine, OlderShorterAnsiRecordTakesTheFieldsBothHold)
 {
-    Bytes profile = m_current;
+    Bytes profile = m_default;
     Dm(profile)->dmCopies = 6;
     Dm(profile)->dmOrientation = DMORIENT_LANDSCAPE;
     PutU16(Main(profile) + 486, 41);
     const WORD cbOld = 148, cbExtra = Dm(profile)->dmDriverExtra;
     Bytes old(size_t(cbOld) + cbExtra, 0);
     DEVMODEA* pOld = reinterpret_cast<DEVMODEA*>(old.data());
-    strcpy(reinterpret_cast<char*>(pOld->dmDeviceName), m_printer.Name());
+    strcpy(reinterpret_cast<char*>(pOld->dmDeviceName), FIXTURE_PRINTER_A1);
     pOld->dmSize = cbOld;
     pOld->dmDriverExtra = cbExtra;
     pOld->dmCopies = 1;
     strcpy(reinterpret_cast<char*>(pOld->dmFormName), "Letter");
-    memcpy(&old[cbOld], Main(m_current), cbExtra);
+    memcpy(&old[cbOld], Main(m_default), cbExtra);
 
     ASSERT_TRUE(m_session->MergeDevModeA(pOld, Dm(profile))) << TraceCapture::Dump();
     EXPECT_EQ(cbOld, pOld->dmSize);
