@@ -131,7 +131,6 @@ TEST_F(Container, SearchLeavesTheFileBehindTheSkippedSectionsAndStopsAtDamage)
         std::string trace;
     } cases[] = {
         {"the value section", cbAll, 16, "A", 2, 3, ""},
-        {"behind all four", cbAll, 16, "A", 4, 'B', ""},
         {"the second profile's setup section", cbAll, 16, "B", 3, 4, ""},
         {"no fifth section", cbAll, 16, "A", 5, -1, "LMPROFJXP::FindProfileInFile - no section 5\n"},
         {"the first profile one byte short", cbA - 1, 16, "A", 0, -1, past},

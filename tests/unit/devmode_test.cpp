@@ -1,5 +1,5 @@
-// The print settings engine against the fixture drivers' real DEVMODEs: block lookup, the records
-// written as differences and read back, paper positions, and the merge into the printer's record.
+// The print settings engine against the fixture drivers' real DEVMODEs: the records written as
+// differences and read back, damaged records, paper positions, and the merge into a printer's.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -99,31 +99,6 @@ protected:
 };
 
 }  // namespace
-
-// The fixture's chain is main (1024 bytes), 10000 (64), 20000 (128): the last block ends
-// exactly where the private area does. Each damage hides block 20000 behind it.
-TEST_F(DevModeEngine, BlocksAreFoundByIdentifierAndDamagedChainsEnd)
-{
-    Bytes dm = m_default;
-    EXPECT_EQ(Main(dm), m_session->GetPlugInAddr(Dm(dm), 1));
-    EXPECT_EQ(Block(dm, 20000), m_session->GetPlugInAddr(Dm(dm), 20000));
-    EXPECT_EQ(nullptr, m_session->GetPlugInAddr(Dm(dm), 30000));
-    struct {
-        const char* pszWhat;
-        std::function<void(Bytes&)> damage;
-    } cases[] = {
-        {"a block of size 0", [](Bytes& b) { PutU32(Block(b, 10000) + 12, 0); }},
-        {"a block past the area", [](Bytes& b) { PutU32(Block(b, 20000) + 12, 0x7FFFFFF0); }},
-        {"an area one byte short of the last block", [](Bytes& b) { Dm(b)->dmDriverExtra -= 1; }},
-        {"an area shorter than a header", [](Bytes& b) { Dm(b)->dmDriverExtra = 10; }},
-        {"a main block without its signature", [](Bytes& b) { Main(b)[0] ^= 0xFF; }},
-    };
-    for (const auto& c : cases) {
-        Bytes damaged = m_default;
-        c.damage(damaged);
-        EXPECT_EQ(nullptr, m_session->GetPlugInAddr(Dm(damaged), 20000)) << c.pszWhat;
-    }
-}
 
 // Against a default that differs in every byte of the public part and the main block (and in
 // both sizes), every record of the layout is written once; applied onto that default, each puts

@@ -93,7 +93,7 @@ TEST_F(ProfileSlots, DamagedListKeepsEveryWholeRecord)
         PrinterDataAccess readOnly(m_name, KEY_READ);
         TraceCapture::Clear();
         EXPECT_FALSE(m_session->AddProfileToModel("D", "", 0, 0, 4));
-        EXPECT_EQ(0, TraceCapture::Count("LMPROFJXP::SetRegValue - PrinterDriverData, JxProfileCount")) << "after a refused list";
+        EXPECT_EQ(0, TraceCapture::Count("LMPROFJXP::SetRegValue - PrinterDriverData, JxProfileCount"));
     }
     EXPECT_EQ(before, Data("JxProfileData"));
     EXPECT_EQ(4u, Count());

@@ -45,7 +45,8 @@ private:
     void Set(DWORD dwAccess)
     {
         HKEY h = nullptr;
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_key.c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &h, nullptr);
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_key.c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &h,
+                        nullptr);
         EXPLICIT_ACCESSA ea = {dwAccess, SET_ACCESS, NO_INHERITANCE, {}};
         ea.Trustee.TrusteeForm = TRUSTEE_IS_NAME;
         ea.Trustee.ptstrName = const_cast<char*>("EVERYONE");

@@ -11,19 +11,16 @@
 
 namespace {
 
-const char TRACE_KEY[] = "Software\\Norvane Sello\\ZeVere32";
-
-// -1: no Debug value at all (nor its key).
+// Sets the Debug value of the trace switch; a negative value removes it, key and all.
 void SetDebugValue(int nValue)
 {
+    const char szKey[] = "Software\\Norvane Sello\\ZeVere32";
     HKEY hKey = nullptr;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, TRACE_KEY, 0, nullptr, 0, RegViewAccess(KEY_ALL_ACCESS), nullptr, &hKey, nullptr);
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, szKey, 0, nullptr, 0, RegViewAccess(KEY_ALL_ACCESS), nullptr, &hKey, nullptr);
     RegSetValueExA(hKey, "Debug", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&nValue), sizeof(DWORD));
-    if (nValue < 0)
-        RegDeleteValueA(hKey, "Debug");
     RegCloseKey(hKey);
     if (nValue < 0)
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, TRACE_KEY);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, szKey);
 }
 
 }  // namespace

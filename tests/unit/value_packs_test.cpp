@@ -49,7 +49,8 @@ TEST_F(ValuePacks, ValueSavedAgainIsReplacedInItsEntry)
     DWORD cbOut = 0, dwType = 0;
     EXPECT_EQ(1300u, m_session->GetProfileRegValue("Office", "Default DevMode", buffer.data(), 1300, &cbOut, &dwType));
     EXPECT_EQ(second, buffer);
-    EXPECT_EQ(0u, m_session->GetProfileRegValue("Office", "Default DevMode", shortBuffer.data(), 1299, &cbOut, &dwType));
+    EXPECT_EQ(0u,
+              m_session->GetProfileRegValue("Office", "Default DevMode", shortBuffer.data(), 1299, &cbOut, nullptr));
     EXPECT_EQ(Bytes(1299, 0xEE), shortBuffer);
 }
 
@@ -138,7 +139,8 @@ TEST_F(ValuePacks, ApplyWritesEmptyValuesAndSkipsMissingOnes)
         ASSERT_TRUE(DeleteFileA((DriverFolder(m_name) + "\\" + m_name + "_JXP_0003_LmGone").c_str())) << GetLastError();
     } else {
         HKEY h = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, DriverDataKey(m_name).c_str(), 0, KEY_ALL_ACCESS, &h));
+        std::string key = DriverDataKey(m_name);
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_SET_VALUE, &h));
         EXPECT_EQ(ERROR_SUCCESS, RegDeleteValueA(h, "JXP_0003_LmGone"));
         RegCloseKey(h);
     }
