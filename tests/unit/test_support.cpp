@@ -176,14 +176,13 @@ bool Runs64BitPrograms()
 }
 
 WaitRecorder::WaitRecorder() { OverrideWaits(RecordWait); }
+void WaitRecorder::Then(void (*pfn)()) { g_pfnAtWait = pfn; }
 
 WaitRecorder::~WaitRecorder()
 {
     OverrideWaits(nullptr);
     g_pfnAtWait = nullptr;
 }
-
-void WaitRecorder::Then(void (*pfn)()) { g_pfnAtWait = pfn; }
 
 Wow64Road::Wow64Road() : m_bAvailable(false), m_bOverridden(false)
 {
