@@ -1,3 +1,5 @@
+// The printer-data calls every store operation goes through, with the session's own handle and
+// with one opened for each call: what the store takes for a missing value and for a damaged one.
 #include <algorithm>
 
 #include "store_test_support.h"
@@ -8,38 +10,27 @@ class PrinterData : public StoreTest {};
 
 }  // namespace
 
-// With the session's own handle, and with a handle opened for each call.
-TEST_F(PrinterData, ReadsExactlyWhatWasWritten)
+TEST_F(PrinterData, ReadsExactlyWhatWasWrittenAndTellsMissingFromUnreadable)
 {
     for (bool bOwnHandle : {true, false}) {
-        SCOPED_TRACE(bOwnHandle);
-        if (!bOwnHandle) {
+        SCOPED_TRACE(bOwnHandle ? "own handle" : "a handle per call");
+        if (!bOwnHandle) {   // as for a user who may not administer the printer
             ClosePrinter(m_session->m_hPrinter);
             m_session->m_hPrinter = INVALID_HANDLE_VALUE;
             m_session->m_bOwnPrinter = false;
         }
-        BYTE data[40], back[40] = {};
-        memset(data, bOwnHandle ? 0x5A : 0xA5, sizeof(data));
-        EXPECT_TRUE(m_session->SetRegValue("PrinterDriverData", "LmValue", data, sizeof(data), REG_BINARY));
-        EXPECT_EQ(std::vector<BYTE>(data, data + 40), Data("LmValue"));
+        Bytes data(40, bOwnHandle ? 0x5A : 0xA5), back(40);
+        EXPECT_TRUE(m_session->SetRegValue("PrinterDriverData", "LmValue", data.data(), 40, REG_BINARY));
+        EXPECT_EQ(data, Data("LmValue"));
         // The key name is only traced: any name reaches the same value.
-        DWORD dwErr = 0xdeadbeef;
+        DWORD dwErr = ERROR_MARKER;
         EXPECT_EQ(40u, m_session->GetRegValueSize("Elsewhere", "LmValue", &dwErr));
         EXPECT_EQ(DWORD(ERROR_MORE_DATA), dwErr);
-        EXPECT_EQ(40u, m_session->GetRegValue("Elsewhere", "LmValue", back, 40));
-        EXPECT_EQ(0, memcmp(back, data, 40));
-
-        TraceCapture::Clear();
-        EXPECT_EQ(0u, m_session->GetRegValue("PrinterDriverData", "LmValue", back, 39));
-        // Missing, not unreadable, also when the printer was opened and closed for the call.
+        EXPECT_EQ(40u, m_session->GetRegValue("Elsewhere", "LmValue", back.data(), 40));
+        EXPECT_EQ(data, back);
+        EXPECT_EQ(0u, m_session->GetRegValue("PrinterDriverData", "LmValue", back.data(), 39));
         EXPECT_EQ(0u, m_session->GetRegValueSize("PrinterDriverData", "LmMissing", &dwErr));
         EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), dwErr);
-        EXPECT_EQ(0u, m_session->GetRegValue("PrinterDriverData", "LmMissing", back, 40));
-        EXPECT_EQ((std::vector<std::string>{"LMPROFJXP::GetRegValue - PrinterDriverData, LmValue\n",
-                                            "LMPROFJXP::GetRegValue - Error 234\n",
-                                            "LMPROFJXP::GetRegValue - PrinterDriverData, LmMissing\n",
-                                            "LMPROFJXP::GetRegValue - Error 2\n"}),
-                  TraceCapture::Lines());
     }
 }
 
@@ -54,9 +45,7 @@ TEST_F(PrinterData, WriteTheSpoolerRefusesIsReportedAsFailure)
         EXPECT_FALSE(
             m_session->SetRegValue("PrinterDriverData", "LmValue", reinterpret_cast<BYTE*>(&dwNew), 4, REG_DWORD));
         EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
-        EXPECT_EQ((std::vector<std::string>{"LMPROFJXP::SetRegValue - PrinterDriverData, LmValue\n",
-                                            "LMPROFJXP::SetRegValue - Error 5\n"}),
-                  TraceCapture::Lines());
+        EXPECT_TRUE(TraceCapture::Contains("LMPROFJXP::SetRegValue - Error 5\n")) << TraceCapture::Dump();
     }
     EXPECT_EQ(dwOld, U32At(Data("LmValue"), 0));
 }

@@ -4,10 +4,9 @@
 #include "core/waits.h"
 #include "installer/sysenv.h"
 
-#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
-#include <cstring>
 #include <mutex>
 
 namespace {
@@ -44,12 +43,57 @@ LONG CALLBACK OnException(EXCEPTION_POINTERS* pInfo)
     return EXCEPTION_CONTINUE_EXECUTION;
 }
 
+std::string ExePath()
+{
+    char szPath[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+    return szPath;
+}
+
+template <typename Fn>
+Fn Kernel32(const char* pszName)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), pszName)));
+}
+
+void (*g_pfnAtWait)() = nullptr;
+
+void RecordWait(DWORD dwMs)
+{
+    // The prefix stands where the library's timestamp does, so Lines() shows the line whole.
+    char sz[64];
+    wsprintfA(sz, "00/00/0000 00:00:00:000 wait %lu\n", static_cast<unsigned long>(dwMs));
+    OutputDebugStringA(sz);
+    if (void (*pfn)() = g_pfnAtWait) {
+        g_pfnAtWait = nullptr;
+        pfn();
+    }
+}
+
+// Removes everything inside dir, read-only files and sub-folders included.
+void EmptyFolder(const std::string& dir)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    for (BOOL bMore = h != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(h, &fd)) {
+        std::string path = dir + "\\" + fd.cFileName;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (strcmp(fd.cFileName, ".") != 0 && strcmp(fd.cFileName, "..") != 0) {
+                EmptyFolder(path);
+                RemoveDirectoryA(path.c_str());
+            }
+        } else {
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+        }
+    }
+    if (h != INVALID_HANDLE_VALUE)
+        FindClose(h);
+}
+
 }  // namespace
 
-void TraceCapture::Install()
-{
-    AddVectoredExceptionHandler(1, OnException);
-}
+void TraceCapture::Install() { AddVectoredExceptionHandler(1, OnException); }
 
 void TraceCapture::Clear()
 {
@@ -79,11 +123,18 @@ bool TraceCapture::Contains(const std::string& line)
 int TraceCapture::Find(const std::string& line, int from)
 {
     std::vector<std::string> lines = Lines();
-    for (size_t i = from < 0 ? 0 : size_t(from); i < lines.size(); ++i) {
+    for (size_t i = from < 0 ? 0 : size_t(from); i < lines.size(); ++i)
         if (lines[i] == line)
             return int(i);
-    }
     return -1;
+}
+
+int TraceCapture::Count(const std::string& prefix)
+{
+    int n = 0;
+    for (const auto& line : Lines())
+        n += line.compare(0, prefix.size(), prefix) == 0;
+    return n;
 }
 
 std::string TraceCapture::Dump()
@@ -96,14 +147,8 @@ std::string TraceCapture::Dump()
 
 std::string RunVersion()
 {
-    char szPath[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-    std::string name = szPath;
-    size_t slash = name.find_last_of("\\/");
-    if (slash != std::string::npos)
-        name = name.substr(slash + 1);
-    size_t under = name.find('_');
-    size_t dot = name.rfind('.');
+    std::string path = ExePath(), name = path.substr(path.find_last_of("\\/") + 1);
+    size_t under = name.find('_'), dot = name.rfind('.');
     if (under == std::string::npos || dot == std::string::npos || dot < under)
         return "";
     return name.substr(under + 1, dot - under - 1);
@@ -116,57 +161,27 @@ bool RunsAsWin9x()
 
 bool RunsUnderWow64()
 {
-    typedef BOOL(WINAPI * IsWow64ProcessFn)(HANDLE, PBOOL);
-    auto pfn = reinterpret_cast<IsWow64ProcessFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+    auto pfn = Kernel32<BOOL(WINAPI*)(HANDLE, PBOOL)>("IsWow64Process");
     BOOL b = FALSE;
     return pfn && pfn(GetCurrentProcess(), &b) && b;
 }
 
 bool Runs64BitPrograms()
 {
-    typedef void(WINAPI * GetNativeSystemInfoFn)(LPSYSTEM_INFO);
-    auto pfn = reinterpret_cast<GetNativeSystemInfoFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetNativeSystemInfo")));
-    SYSTEM_INFO si = {};
-    if (!pfn)
-        return false;
-    pfn(&si);
+    auto pfn = Kernel32<void(WINAPI*)(LPSYSTEM_INFO)>("GetNativeSystemInfo");
+    SYSTEM_INFO si = {};   // architecture 0: x86
+    if (pfn)
+        pfn(&si);
     return si.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
 }
 
-namespace {
-
-void (*g_pfnAtWait)() = nullptr;
-
-void RecordWait(DWORD dwMs)
-{
-    // The prefix stands where the library's timestamp does, so Lines() shows the line whole.
-    char sz[64];
-    wsprintfA(sz, "00/00/0000 00:00:00:000 wait %lu\n", static_cast<unsigned long>(dwMs));
-    OutputDebugStringA(sz);
-    if (void (*pfn)() = g_pfnAtWait) {
-        g_pfnAtWait = nullptr;
-        pfn();
-    }
-}
-
-}  // namespace
-
-WaitRecorder::WaitRecorder()
-{
-    OverrideWaits(RecordWait);
-}
+WaitRecorder::WaitRecorder() { OverrideWaits(RecordWait); }
+void WaitRecorder::Then(void (*pfn)()) { g_pfnAtWait = pfn; }
 
 WaitRecorder::~WaitRecorder()
 {
     OverrideWaits(nullptr);
     g_pfnAtWait = nullptr;
-}
-
-void WaitRecorder::Then(void (*pfn)())
-{
-    g_pfnAtWait = pfn;
 }
 
 Wow64Road::Wow64Road() : m_bAvailable(false), m_bOverridden(false)
@@ -187,26 +202,20 @@ Wow64Road::~Wow64Road()
 
 std::string ExeFolder()
 {
-    char szPath[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-    std::string path = szPath;
+    std::string path = ExePath();
     return path.substr(0, path.find_last_of("\\/") + 1);
 }
 
 ScratchPrinter::ScratchPrinter(const char* pszName, const char* pszModel) : m_name(pszName), m_bOk(false)
 {
-    PRINTER_INFO_2A info;
-    ZeroMemory(&info, sizeof(info));
+    PRINTER_INFO_2A info = {};
     info.pPrinterName = const_cast<char*>(pszName);
     info.pPortName = const_cast<char*>("NUL:");
     info.pDriverName = const_cast<char*>(pszModel);
     info.pPrintProcessor = const_cast<char*>("winprint");
     info.pDatatype = const_cast<char*>("RAW");
     HANDLE h = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
-    if (h) {
-        ClosePrinter(h);
-        m_bOk = true;
-    }
+    m_bOk = h && ClosePrinter(h);
 }
 
 ScratchPrinter::~ScratchPrinter()
@@ -221,44 +230,18 @@ ScratchPrinter::~ScratchPrinter()
 
 std::vector<BYTE> PrinterDevModeW(const char* pszPrinter)
 {
-    std::vector<BYTE> result;
     HANDLE h = nullptr;
-    if (!OpenPrinterA(const_cast<char*>(pszPrinter), &h, nullptr))
-        return result;
     DWORD cb = 0;
+    if (!OpenPrinterA(const_cast<char*>(pszPrinter), &h, nullptr))
+        return {};
     GetPrinterW(h, 2, nullptr, 0, &cb);
-    std::vector<BYTE> info(cb ? cb : 1);
-    if (cb && GetPrinterW(h, 2, info.data(), cb, &cb)) {
-        const DEVMODEW* pdm = reinterpret_cast<const PRINTER_INFO_2W*>(info.data())->pDevMode;
-        if (pdm) {
-            const BYTE* p = reinterpret_cast<const BYTE*>(pdm);
-            result.assign(p, p + pdm->dmSize + pdm->dmDriverExtra);
-        }
-    }
+    std::vector<BYTE> info(cb + 1);
+    const PRINTER_INFO_2W* pInfo = reinterpret_cast<const PRINTER_INFO_2W*>(info.data());
+    const DEVMODEW* pdm = GetPrinterW(h, 2, info.data(), cb, &cb) ? pInfo->pDevMode : nullptr;
     ClosePrinter(h);
-    return result;
+    const BYTE* p = reinterpret_cast<const BYTE*>(pdm);
+    return pdm ? std::vector<BYTE>(p, p + pdm->dmSize + pdm->dmDriverExtra) : std::vector<BYTE>();
 }
-
-int RunSelf(const std::string& args)
-{
-    char szPath[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-    std::string cmd = std::string("\"") + szPath + "\" " + args;
-    STARTUPINFOA si;
-    ZeroMemory(&si, sizeof(si));
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi;
-    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD dwCode = DWORD(-1);
-    GetExitCodeProcess(pi.hProcess, &dwCode);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return int(dwCode);
-}
-
-// ---- shared by every test executable ----------------------------------------------------------
 
 Bytes ReadBytes(const std::string& path)
 {
@@ -276,31 +259,6 @@ bool FileExists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
-
-namespace {
-
-// Removes everything inside dir, read-only files and sub-folders included.
-void EmptyFolder(const std::string& dir)
-{
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    for (BOOL bMore = h != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(h, &fd)) {
-        std::string path = dir + "\\" + fd.cFileName;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (strcmp(fd.cFileName, ".") != 0 && strcmp(fd.cFileName, "..") != 0) {
-                EmptyFolder(path);
-                RemoveDirectoryA(path.c_str());
-            }
-        } else {
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(path.c_str());
-        }
-    }
-    if (h != INVALID_HANDLE_VALUE)
-        FindClose(h);
-}
-
-}  // namespace
 
 WorkFolder::WorkFolder(const std::string& name)
 {
@@ -349,7 +307,6 @@ Bytes PrinterData(const std::string& printer, const char* pszValue, DWORD* pdwTy
         if (RegQueryValueExA(h, pszValue, nullptr, &dwType, nullptr, &cb) == ERROR_SUCCESS) {
             bytes.resize(cb);
             RegQueryValueExA(h, pszValue, nullptr, &dwType, bytes.data(), &cb);
-            bytes.resize(cb);
         }
         RegCloseKey(h);
     }
@@ -380,22 +337,20 @@ SetupBlock::SetupBlock(const char* pszPrinter, const char* pszModel, const std::
                        DWORD dwLanguage)
     : m_bytes(setupdata::BLOCK_SIZE + 64, 0)
 {
-    strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_TITLE]), "Printer Driver Setup");
-    strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_PRINTER_NAME]), pszPrinter);
-    strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_PRINTER_MODEL]), pszModel);
-    if (bAnsi) {
-        strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_SOURCE_FOLDER]), folder.c_str());
-    } else {
-        std::wstring wide(folder.begin(), folder.end());
-        memcpy(&m_bytes[setupdata::OFF_SOURCE_FOLDER], wide.c_str(), (wide.size() + 1) * 2);
-    }
-    auto put = [&](size_t off, DWORD dw) { memcpy(&m_bytes[off], &dw, 4); };
-    put(setupdata::OFF_OS_KIND, bAnsi ? OSKIND_WINME : OSKIND_WINXP);
-    put(setupdata::OFF_LEFT, 40);
-    put(setupdata::OFF_TOP, 30);
-    put(setupdata::OFF_NO_SLOT_RESULT, 7);
-    put(setupdata::OFF_LANGUAGE, dwLanguage ? dwLanguage : GetUserDefaultLangID());
-    put(setupdata::OFF_CODE_PAGE, dwLanguage ? 1252 : GetACP());
+    auto text = [this](size_t off, const char* psz) { strcpy(reinterpret_cast<char*>(&m_bytes[off]), psz); };
+    text(setupdata::OFF_TITLE, "Printer Driver Setup");
+    text(setupdata::OFF_PRINTER_NAME, pszPrinter);
+    text(setupdata::OFF_PRINTER_MODEL, pszModel);
+    if (bAnsi)
+        text(setupdata::OFF_SOURCE_FOLDER, folder.c_str());
+    else
+        PutWideFolder(std::wstring(folder.begin(), folder.end()));
+    Put(setupdata::OFF_OS_KIND, bAnsi ? OSKIND_WINME : OSKIND_WINXP);
+    Put(setupdata::OFF_LEFT, 40);
+    Put(setupdata::OFF_TOP, 30);
+    Put(setupdata::OFF_NO_SLOT_RESULT, 7);
+    Put(setupdata::OFF_LANGUAGE, dwLanguage ? dwLanguage : GetUserDefaultLangID());
+    Put(setupdata::OFF_CODE_PAGE, dwLanguage ? 1252 : GetACP());
     m_bytes[setupdata::OFF_TRACE] = 1;
 
     m_hTitle = CreateFontA(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Shell Dlg");
@@ -404,32 +359,21 @@ SetupBlock::SetupBlock(const char* pszPrinter, const char* pszModel, const std::
     struct {
         BITMAPINFOHEADER h;
         RGBQUAD colours[16];
-    } info = {};
-    info.h.biSize = sizeof(info.h);
-    info.h.biWidth = 48;
-    info.h.biHeight = 48;
-    info.h.biPlanes = 1;
-    info.h.biBitCount = 8;
-    info.h.biClrUsed = 16;
+    } info = {{sizeof(BITMAPINFOHEADER), 48, 48, 1, 8, BI_RGB, 0, 0, 0, 16, 0}, {}};
     for (int i = 0; i < 16; ++i)
         info.colours[i] = {BYTE(i * 16), BYTE(255 - i * 12), BYTE(60 + i * 8), 0};
     void* pBits = nullptr;
     m_hLogo = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &pBits, nullptr, 0);
-    if (m_hLogo && pBits) {
-        BYTE* p = static_cast<BYTE*>(pBits);
-        for (int y = 0; y < 48; ++y)
-            for (int x = 0; x < 48; ++x)
-                p[y * 48 + x] = BYTE(((x + y) / 6) % 16);
-    }
+    for (int i = 0; m_hLogo && pBits && i < 48 * 48; ++i)
+        static_cast<BYTE*>(pBits)[i] = BYTE(((i % 48 + i / 48) / 6) % 16);
     auto handle = [](HGDIOBJ h) { return DWORD(reinterpret_cast<ULONG_PTR>(h)); };
-    put(setupdata::OFF_LOGO, handle(m_hLogo));
-    put(setupdata::OFF_TITLE_FONT, handle(m_hTitle));
-    put(setupdata::OFF_BODY_FONT, handle(m_hBody));
+    Put(setupdata::OFF_LOGO, handle(m_hLogo));
+    Put(setupdata::OFF_TITLE_FONT, handle(m_hTitle));
+    Put(setupdata::OFF_BODY_FONT, handle(m_hBody));
 }
 
 SetupBlock::~SetupBlock()
 {
-    DeleteObject(m_hTitle);
-    DeleteObject(m_hBody);
-    DeleteObject(m_hLogo);
+    for (HGDIOBJ h : {HGDIOBJ(m_hTitle), HGDIOBJ(m_hBody), HGDIOBJ(m_hLogo)})
+        DeleteObject(h);
 }

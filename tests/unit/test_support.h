@@ -23,6 +23,8 @@ public:
     // Lines without the 24-character timestamp prefix.
     static std::vector<std::string> Lines();
     static bool Contains(const std::string& line);
+    // How many lines begin with `prefix`.
+    static int Count(const std::string& prefix);
     // Index of the first line equal to `line` at or after `from`, or -1.
     static int Find(const std::string& line, int from = 0);
     static std::string Dump();
@@ -93,16 +95,7 @@ std::vector<BYTE> PrinterDevModeW(const char* pszPrinter);
 constexpr DWORD ERROR_MARKER = 0xdeadbeef;
 
 // Deterministic test data: byte i of a pattern started from seed.
-inline BYTE PatternByte(DWORD i, DWORD dwSeed)
-{
-    return BYTE((i * 7 + dwSeed + (i >> 8)) & 0xFF);
-}
-
-// Runs this test executable again with the arguments given and returns its exit code
-// (-1 when it could not be started).
-int RunSelf(const std::string& args);
-
-// ---- shared by every test executable ----------------------------------------------------------
+inline BYTE PatternByte(DWORD i, DWORD dwSeed) { return BYTE((i * 7 + dwSeed + (i >> 8)) & 0xFF); }
 
 using Bytes = std::vector<BYTE>;
 

@@ -1,3 +1,5 @@
+// The trace: switched on by the caller or by the registry, each line with the local time in
+// front, a line at its full length kept whole and a longer one cut.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -9,137 +11,67 @@
 
 namespace {
 
-const char TRACE_KEY[] = "Software\\Norvane Sello\\ZeVere32";
-
-void SetDebugValue(const DWORD* pdwValue)
+// Sets the Debug value of the trace switch; a negative value removes it, key and all.
+void SetDebugValue(int nValue)
 {
+    const char szKey[] = "Software\\Norvane Sello\\ZeVere32";
     HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, TRACE_KEY, 0, nullptr, 0,
-                                             RegViewAccess(KEY_ALL_ACCESS), nullptr, &hKey, nullptr));
-    if (pdwValue)
-        RegSetValueExA(hKey, "Debug", 0, REG_DWORD, reinterpret_cast<const BYTE*>(pdwValue), sizeof(DWORD));
-    else
-        RegDeleteValueA(hKey, "Debug");
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, szKey, 0, nullptr, 0, RegViewAccess(KEY_ALL_ACCESS), nullptr, &hKey, nullptr);
+    RegSetValueExA(hKey, "Debug", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&nValue), sizeof(DWORD));
     RegCloseKey(hKey);
+    if (nValue < 0)
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, szKey);
 }
-
-class TraceSwitch : public testing::Test {
-protected:
-    void SetUp() override { TraceCapture::Clear(); }
-    void TearDown() override
-    {
-        SetDebugValue(nullptr);
-        InitTraceFlag(FALSE);
-    }
-};
 
 }  // namespace
 
-TEST_F(TraceSwitch, StaysSilentWithoutDebugValueOrForce)
+// An entry point forces the trace on or leaves it to the registry; a Debug value of 0 never
+// turns off what was forced on. Turning it on for a missing key writes no line about the key.
+TEST(TraceSwitch, DebugValueOrForceTurnsItOn)
 {
-    SetDebugValue(nullptr);
-    EXPECT_EQ(0u, InitTraceFlag(FALSE));
-    TraceLog("should not appear %d\n", 1);
-    TraceLogW(L"should not appear %d\n", 2);
-    EXPECT_TRUE(TraceCapture::RawLines().empty()) << TraceCapture::Dump();
+    const struct {
+        int nDebug;
+        BYTE bForce;
+        bool bOn;
+    } cases[] = {{-1, FALSE, false}, {-1, TRUE, true}, {0, FALSE, false}, {0, TRUE, true}, {1, FALSE, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.nDebug) + (c.bForce ? " forced" : ""));
+        SetDebugValue(c.nDebug);
+        TraceCapture::Clear();
+        EXPECT_EQ(DWORD(c.nDebug < 0 ? 0 : c.nDebug), InitTraceFlag(c.bForce));
+        TraceLog("ansi %d\n", 1);
+        TraceLogW(L"wide %d\n", 2);
+        const std::vector<std::string> on = {"ansi 1\n", "wide 2\n"};
+        EXPECT_EQ(c.bOn ? on : std::vector<std::string>(), TraceCapture::Lines());
+    }
+    SetDebugValue(-1);
+    InitTraceFlag(FALSE);
 }
 
-TEST_F(TraceSwitch, ForcingItOnWritesNoLineAboutAMissingDebugKey)
-{
-    SetDebugValue(nullptr);
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, TRACE_KEY);
-    EXPECT_EQ(0u, InitTraceFlag(TRUE));
-    EXPECT_TRUE(TraceCapture::RawLines().empty()) << TraceCapture::Dump();
-}
-
-TEST_F(TraceSwitch, DebugValueTurnsItOnAndZeroNeverClearsAForcedSwitch)
-{
-    DWORD dwOne = 1;
-    SetDebugValue(&dwOne);
-    EXPECT_EQ(1u, InitTraceFlag(FALSE));
-    TraceLog("on by registry\n");
-    EXPECT_TRUE(TraceCapture::Contains("on by registry\n")) << TraceCapture::Dump();
-
-    DWORD dwZero = 0;
-    SetDebugValue(&dwZero);
-    EXPECT_EQ(0u, InitTraceFlag(TRUE));
-    TraceLog("on by force\n");
-    EXPECT_TRUE(TraceCapture::Contains("on by force\n"));
-
-    // An entry point that passes false and finds 0 turns it off again.
-    EXPECT_EQ(0u, InitTraceFlag(FALSE));
-    TraceCapture::Clear();
-    TraceLog("off again\n");
-    EXPECT_TRUE(TraceCapture::RawLines().empty());
-}
-
-TEST_F(TraceSwitch, LinesCarryTheLocalTimePrefix)
+// Each line opens with the local time. An ANSI message keeps 1023 characters behind it, a wide
+// line holds time and message in 1023 characters: a line at its full length stays whole, one
+// character more is cut.
+TEST(TraceLines, CarryTheLocalTimeAndAreCutOnlyPastTheirFullLength)
 {
     InitTraceFlag(TRUE);
-    TraceLog("value %d, text %s\n", 42, "abc");
-    TraceLogW(L"wide %d, text %s\n", 7, L"xyz");
-    auto lines = TraceCapture::RawLines();
-    ASSERT_EQ(2u, lines.size());
-    std::regex prefix(R"(^\d{2}/\d{2}/\d{4} \d{2}:\d{2}:\d{2}:\d{3} )");
-    EXPECT_TRUE(std::regex_search(lines[0], prefix)) << lines[0];
-    EXPECT_TRUE(std::regex_search(lines[1], prefix)) << lines[1];
-    EXPECT_EQ("value 42, text abc\n", lines[0].substr(TRACE_PREFIX_CHARS));
-    EXPECT_EQ("wide 7, text xyz\n", lines[1].substr(TRACE_PREFIX_CHARS));
-
     SYSTEMTIME st;
     GetLocalTime(&st);
-    EXPECT_EQ(std::to_string(st.wYear), lines[0].substr(6, 4));
-}
-
-TEST_F(TraceSwitch, LongMessagesKeepTheirWholeTextInAnsiAndAreCutAt1023InWide)
-{
-    InitTraceFlag(TRUE);
-    std::string message(1022, 'm');
-    message += '\n';   // 1023 characters
-    TraceLog("%s", message.c_str());
-    std::wstring wmessage(1100, L'w');
-    TraceLogW(L"%s", wmessage.c_str());
-
-    auto lines = TraceCapture::RawLines();
-    ASSERT_EQ(2u, lines.size());
-    EXPECT_EQ(TRACE_PREFIX_CHARS + 1023, lines[0].size());
-    EXPECT_EQ(message, lines[0].substr(TRACE_PREFIX_CHARS));
-    // The wide line holds prefix and message in 1024 characters, terminator included.
-    EXPECT_EQ(1023u, lines[1].size());
-    EXPECT_EQ(std::string(1023 - TRACE_PREFIX_CHARS, 'w'), lines[1].substr(TRACE_PREFIX_CHARS));
-}
-
-// The version each copy of the tests is registered for must be the one Wine reports, and the
-// probes must read it the same way.
-TEST(Probes, ReportTheEmulatedWindowsVersion)
-{
-    std::string version = RunVersion();
-    if (version.empty())
-        GTEST_SKIP() << "this copy carries no version in its name";
-    struct Expected {
-        const char* pszName;
-        DWORD dwPlatform, dwMajor, dwMinor;
-        bool bNt5;
-    } table[] = {
-        {"win98", VER_PLATFORM_WIN32_WINDOWS, 4, 10, false},
-        {"nt40", VER_PLATFORM_WIN32_NT, 4, 0, false},
-        {"win2k", VER_PLATFORM_WIN32_NT, 5, 0, true},
-        {"winxp", VER_PLATFORM_WIN32_NT, 5, 1, true},
-        {"win7", VER_PLATFORM_WIN32_NT, 6, 1, true},
-        {"win10", VER_PLATFORM_WIN32_NT, 6, 2, true},   // without a manifest Windows 10 says 6.2
-    };
-    for (const auto& e : table) {
-        if (version != e.pszName)
-            continue;
-        OSVERSIONINFOA vi = {};
-        vi.dwOSVersionInfoSize = sizeof(vi);
-        ASSERT_TRUE(GetVersionExA(&vi));
-        EXPECT_EQ(e.dwPlatform, vi.dwPlatformId);
-        EXPECT_EQ(e.dwMajor, vi.dwMajorVersion);
-        EXPECT_EQ(e.dwMinor, vi.dwMinorVersion);
-        EXPECT_EQ(e.bNt5, IsNt5OrLater());
-        EXPECT_EQ(RunsUnderWow64(), IsWow64());
-        return;
+    const std::regex prefix("\\d{2}/\\d{2}/" + std::to_string(st.wYear) + " \\d{2}:\\d{2}:\\d{2}:\\d{3} ");
+    const struct {
+        bool bWide;
+        size_t nMessage, nKept;
+    } cases[] = {{false, 1023, 1023}, {false, 1024, 1023}, {true, 999, 999}, {true, 1000, 999}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.nMessage) + (c.bWide ? " wide" : " ANSI"));
+        TraceCapture::Clear();
+        if (c.bWide)
+            TraceLogW(L"%s", std::wstring(c.nMessage, L'w').c_str());
+        else
+            TraceLog("%s", std::string(c.nMessage, 'm').c_str());
+        ASSERT_EQ(1u, TraceCapture::RawLines().size());
+        std::string line = TraceCapture::RawLines()[0];
+        EXPECT_TRUE(std::regex_match(line.substr(0, TRACE_PREFIX_CHARS), prefix)) << line.substr(0, TRACE_PREFIX_CHARS);
+        EXPECT_EQ(std::string(c.nKept, c.bWide ? 'w' : 'm'), line.substr(TRACE_PREFIX_CHARS));
     }
-    FAIL() << "unknown version " << version;
+    InitTraceFlag(FALSE);
 }
