@@ -83,23 +83,23 @@ TEST_F(ExportDefault, UnusableDefaultFailsTheProfileWithATraceLine)
 TEST_F(ExportDefault, ReadsTheListTheIndexAndEachValueOnce)
 {
     {
-        std::wstring wide(PRINTER, PRINTER + sizeof(PRINTER) - 1);
-        LMPROFJXP session(nullptr, RunsAsWin9x() ? static_cast<const void*>(PRINTER) : wide.c_str(), nullptr);
+        auto session = OpenSession(PRINTER);
         DWORD dwTray = 2;
         std::vector<BYTE> notes(300, 0x4E), setup(40, 0x53);
-        session.SaveProfileRegValue("Office", 1, "Tray", reinterpret_cast<BYTE*>(&dwTray), 4, REG_DWORD);
-        session.SaveProfileRegValue("Office", 1, "Notes", notes.data(), DWORD(notes.size()), REG_BINARY);
-        session.SaveProfileRegValue("Office", 1, "_Setup", setup.data(), DWORD(setup.size()), REG_BINARY);
+        session->SaveProfileRegValue("Office", 1, "Tray", reinterpret_cast<BYTE*>(&dwTray), 4, REG_DWORD);
+        session->SaveProfileRegValue("Office", 1, "Notes", notes.data(), DWORD(notes.size()), REG_BINARY);
+        session->SaveProfileRegValue("Office", 1, "_Setup", setup.data(), DWORD(setup.size()), REG_BINARY);
     }
     ASSERT_TRUE(InitJxpApi(nullptr, PRINTER));
+    std::string file = m_work.Path("office.jxp");
     std::vector<std::string> reads;
     {
         SpoolerCalls calls;
-        ExportProfileToJxp("Office", m_file.c_str());
+        ExportProfileToJxp("Office", file.c_str());
         reads = calls.reads;
     }
     char names[1][PROFILE_NAME_CELL];
-    EXPECT_EQ(1, GetProfileListFromJxp(m_file.c_str(), names[0], nullptr, nullptr, 1));
+    EXPECT_EQ(1, GetProfileListFromJxp(file.c_str(), names[0], nullptr, nullptr, 1));
     CloseJxpApi(nullptr, nullptr);
     std::vector<std::string> expected = {"JxProfileCount", "JxProfileData", "JxProfileData", "JXP_0001"};
     // On Windows 9x the values of a profile other than "Factory Default" are files.

@@ -123,7 +123,8 @@ TEST_F(IniDecorated, RepeatedLookupsAnswerAsTheFirst)
     for (bool bUnicode : {false, true}) {
         SCOPED_TRACE(bUnicode);
         // A section no candidate names keeps the file above the smallest one loaded.
-        INIFILE ini(WriteSetup({".0411", ""}, bUnicode).c_str(), 0);
+        std::string text = ";\r\n[Setup.0411]\r\nWhich=<.0411>\r\n[Setup]\r\nWhich=<>\r\n";
+        INIFILE ini(Put(bUnicode ? "w.ini" : "a.ini", bUnicode ? Utf16Bytes(Widen(text)) : text).c_str(), 0);
         for (int nRound = 0; nRound < 2; ++nRound) {
             SCOPED_TRACE(nRound);
             wchar_t wide[64] = L"";
