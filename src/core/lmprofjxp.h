@@ -1,7 +1,8 @@
 // The printer profile session: one printer, its default DEVMODE, its cached profile list and
 // the one profile file that may be open. The operations of the profile file, the print
 // settings engine and the profile store are members of this class and live in the folders of
-// those subsystems.
+// those subsystems; construction and destruction, which call on them, in src/session; the
+// printer access they all stand on here in core (session_printer.cpp).
 #pragma once
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 
 #include "codec/jxp_format.h"
 #include "codec/layouts.h"
+#include "core/locale.h"
 
 constexpr DWORD JXP_HEADER_SIZE = 144;
 constexpr DWORD JXP_ENTRY_SIZE = 700;
@@ -29,22 +31,6 @@ constexpr DWORD JXP_OPEN_REPLACE = 4;
 constexpr DWORD DEFAULT_DEVMODE_FALLBACK_SIZE = 2268;
 constexpr int DEFAULT_DEVMODE_SIZE_ATTEMPTS = 5;
 constexpr DWORD DEFAULT_DEVMODE_RETRY_MS = 1000;
-
-// Language code kept from the user's language identifier, and the ANSI code page for it.
-struct LANGUAGECODE {
-    DWORD dwLangId;     // identifier after the Chinese replacements
-    DWORD dwLanguage;   // low byte of dwLangId
-    UINT uCodePage;
-};
-// Reads the user's default language identifier and derives the language code; the text read
-// is upper-cased in place and handed back for the trace.
-LANGUAGECODE ReadUserLanguage(char (&szLocale)[10]);
-// The parse and the table, separately, for callers that already hold the text.
-DWORD ParseHexLanguageId(char* pszText);
-LANGUAGECODE LanguageCodeFromId(DWORD dwLangId);
-
-// Reads the version with one retry, as every entry point does.
-bool ReadWindowsVersion(OSVERSIONINFOA* pvi);
 
 // One value of a profile's pack, as it is stored.
 struct PROFILEVALUE {
@@ -217,12 +203,6 @@ private:
     void FindDriverDirectory();
     bool m_bComplete;
 };
-
-// The exchange interface's process-wide state.
-extern LMPROFJXP* g_pCurrentSession;
-extern bool g_bWin9x;
-extern UINT g_uCodePage;
-extern HMODULE g_hModule;
 
 // Longest printer name a session accepts, terminator excluded.
 constexpr size_t MAX_PRINTER_NAME = PRINTER_NAME_CHARS - 1;

@@ -1,7 +1,7 @@
 // The user's language code and the ANSI code page that goes with it.
 #include <cctype>
 
-#include "core/lmprofjxp.h"
+#include "core/locale.h"
 
 DWORD ParseHexLanguageId(char* pszText)
 {

@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
+#include "core/conversions.h"
 #include "core/trace.h"
 #include "installer/lmprofinst.h"
-#include "ui/conversions.h"
 #include "ui/lmstbox.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "core/cells.h"
+#include "core/sysenv.h"
 #include "core/trace.h"
-#include "installer/sysenv.h"
 
 UNINSTINFO::UNINSTINFO(const char* pszBaseKey, const char* pszPackageFolder, BYTE bWin9x) : m_bWin9x(bWin9x)
 {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "core/conversions.h"
 #include "core/trace.h"
-#include "ui/conversions.h"
 
 namespace {
 

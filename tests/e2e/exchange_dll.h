@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "core/exports.h"
+#include "api/exports.h"
 
 struct ExchangeDll {
     HMODULE hModule = nullptr;

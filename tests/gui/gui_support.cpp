@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "installer/sysenv.h"
+#include "core/sysenv.h"
 #include "test_support.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/exports.h"
+#include "api/exports.h"
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
 #include "fixture_names.h"

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "codec/command_line.h"
-#include "ui/conversions.h"
+#include "core/conversions.h"
 
 namespace {
 

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/exports.h"
+#include "api/exchange_state.h"
+#include "api/exports.h"
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
 #include "fixture_names.h"

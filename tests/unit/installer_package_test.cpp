@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "core/exports.h"
+#include "api/exports.h"
 #include "core/lmprofjxp.h"
+#include "core/sysenv.h"
 #include "core/trace.h"
 #include "fixture_names.h"
 #include "installer/lmprofinst.h"
-#include "installer/sysenv.h"
 #include "test_support.h"
 
 extern "C" int WINAPI LmCheckCondition(SETUPDATA* pSetup);

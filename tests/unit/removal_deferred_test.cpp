@@ -7,8 +7,8 @@
 
 #include <shellapi.h>
 
+#include "core/sysenv.h"
 #include "core/trace.h"
-#include "installer/sysenv.h"
 #include "removal/uninstinfo.h"
 #include "test_support.h"
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "core/sysenv.h"
 #include "core/trace.h"
-#include "installer/sysenv.h"
 #include "removal/registry_utils.h"
 #include "removal/uninstinfo.h"
 #include "test_support.h"

@@ -15,7 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "core/exports.h"
+#include "api/exchange_state.h"
+#include "api/exports.h"
 #include "core/lmprofjxp.h"
 #include "jxp_document.h"
 #include "report.h"

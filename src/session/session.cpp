@@ -1,4 +1,6 @@
-// Construction and destruction of the printer profile session.
+// Construction and destruction of the printer profile session. They stand beside the session's
+// operations rather than under them: construction loads the default DEVMODE, destruction
+// closes a profile file an operation left open.
 #include <cstring>
 #include <new>
 
@@ -115,12 +117,6 @@ LMPROFJXP::LMPROFJXP(HWND hWnd, const void* pPrinterName, HANDLE hPrinter)
     m_bComplete = true;
 }
 
-bool LMPROFJXP::SystemIsAnsi()
-{
-    OSVERSIONINFOA vi;
-    return !ReadWindowsVersion(&vi) || vi.dwPlatformId != VER_PLATFORM_WIN32_NT;
-}
-
 LMPROFJXP::~LMPROFJXP()
 {
     TraceLog("LMPROFJXP::~LMPROFJXP\n");
@@ -136,34 +132,6 @@ LMPROFJXP::~LMPROFJXP()
         ClosePrinter(m_hPrinter);
         m_hPrinter = INVALID_HANDLE_VALUE;
     }
-}
-
-HANDLE LMPROFJXP::OpenPrinterByName(DWORD dwDesiredAccess, bool bWithDefaults) const
-{
-    // An empty name would open the print server instead of a printer.
-    if (m_bAnsi ? !m_tszPrinterName[0] : !m_wszPrinterName[0]) {
-        SetLastError(ERROR_INVALID_PRINTER_NAME);
-        return nullptr;
-    }
-    PRINTER_DEFAULTSA defaultsA = {nullptr, nullptr, dwDesiredAccess};
-    PRINTER_DEFAULTSW defaultsW = {nullptr, nullptr, dwDesiredAccess};
-    HANDLE h = nullptr;
-    BOOL bOk;
-    if (m_bAnsi)
-        bOk = OpenPrinterA(const_cast<char*>(m_tszPrinterName), &h, bWithDefaults ? &defaultsA : nullptr);
-    else
-        bOk = OpenPrinterW(const_cast<wchar_t*>(m_wszPrinterName), &h, bWithDefaults ? &defaultsW : nullptr);
-    return bOk ? h : nullptr;
-}
-
-SessionPrinter::SessionPrinter(const LMPROFJXP& session, DWORD dwAccess) : m_h(nullptr)
-{
-    if (session.m_hPrinter != INVALID_HANDLE_VALUE && session.m_hPrinter != nullptr) {
-        m_h = session.m_hPrinter;
-        return;
-    }
-    m_own.Reset(session.OpenPrinterByName(dwAccess, dwAccess != 0));
-    m_h = m_own.Get();
 }
 
 void LMPROFJXP::FindDriverDirectory()
@@ -198,26 +166,5 @@ void LMPROFJXP::FindDriverDirectory()
         UINT n = GetSystemDirectoryA(m_szDriverDir, sizeof(m_szDriverDir));
         if (n == 0 || n >= sizeof(m_szDriverDir))
             m_szDriverDir[0] = '\0';
-    }
-}
-
-void LMPROFJXP::GetPrinterModel()
-{
-    SessionPrinter printer(*this, 0);
-    if (!printer)
-        return;
-    HANDLE h = printer.Get();
-    DWORD cbNeeded = 0;
-    GetPrinterA(h, 2, nullptr, 0, &cbNeeded);
-    if (cbNeeded < sizeof(PRINTER_INFO_2A))
-        return;
-    std::unique_ptr<BYTE[]> info(new (std::nothrow) BYTE[cbNeeded]);
-    if (!info || !GetPrinterA(h, 2, info.get(), cbNeeded, &cbNeeded))
-        return;
-    const PRINTER_INFO_2A* pInfo = reinterpret_cast<const PRINTER_INFO_2A*>(info.get());
-    // A driver name that does not fit would name another model: keep none instead.
-    if (!CopyCell(m_szModel, pInfo->pDriverName)) {
-        TraceLog("LMPROFJXP::GetPrinterModel - model name too long\n");
-        m_szModel[0] = '\0';
     }
 }

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "core/lmprofjxp.h"
+#include "api/exchange_state.h"
 #include "core/trace.h"
 #include "installer/lmprofinst.h"
 

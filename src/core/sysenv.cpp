@@ -1,8 +1,8 @@
-#include "installer/sysenv.h"
+#include "core/sysenv.h"
 
 #include "codec/ini_text.h"
-#include "core/lmprofjxp.h"
-#include "ui/conversions.h"
+#include "core/conversions.h"
+#include "core/locale.h"
 
 SYSENV::SYSENV() : OsKind(OSKIND_WINXP), m_bWin9x(0), m_dwLanguage(0), m_uCodePage(0)
 {
