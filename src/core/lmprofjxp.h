@@ -12,6 +12,7 @@
 
 #include "codec/jxp_format.h"
 #include "codec/layouts.h"
+#include "core/holders.h"
 #include "core/locale.h"
 
 constexpr DWORD JXP_HEADER_SIZE = 144;
@@ -177,13 +178,12 @@ public:
     DWORD m_dwLanguage;
     bool m_bAnsi;
     bool m_bClient;
-    HANDLE m_hPrinter;
-    bool m_bOwnPrinter;
+    HeldPrinter m_hPrinter;   // opened by the session (closed with it), lent, or none
     wchar_t m_wszPrinterName[PRINTER_NAME_CHARS];
     char m_tszPrinterName[PRINTER_NAME_CHARS];
     char m_szModel[PRINTER_NAME_CHARS];
     char m_szDriverDir[PRINTER_NAME_CHARS];
-    HANDLE m_hJxpFile;
+    AutoFile m_hJxpFile;      // the open profile file, or none
     std::unique_ptr<BYTE[]> m_JxpHead;
     DWORD m_dwOpenMode;
     WORD m_wDefaultDevModeLoads;

@@ -35,8 +35,8 @@ HANDLE LMPROFJXP::OpenPrinterByName(DWORD dwDesiredAccess, bool bWithDefaults) c
 
 SessionPrinter::SessionPrinter(const LMPROFJXP& session, DWORD dwAccess) : m_h(nullptr)
 {
-    if (session.m_hPrinter != INVALID_HANDLE_VALUE && session.m_hPrinter != nullptr) {
-        m_h = session.m_hPrinter;
+    if (session.m_hPrinter) {
+        m_h = session.m_hPrinter.Get();
         return;
     }
     m_own.Reset(session.OpenPrinterByName(dwAccess, dwAccess != 0));

@@ -35,7 +35,7 @@ DWORD LMPROFJXP::ExportProfilesToJXP(const char* pszLabel, char (*pNames)[PROFIL
 bool LMPROFJXP::SaveProfileToJXP(const char* pszProfile)
 {
     TraceLog("SaveProfileToJXP - %s\n", pszProfile);
-    if (m_hJxpFile == INVALID_HANDLE_VALUE)
+    if (!m_hJxpFile)
         return false;
     m_dwDefaultDevModeSize = GetDefaultDevModeSizeRetry();
     DWORD cbDevMode = 0;
@@ -53,7 +53,7 @@ bool LMPROFJXP::SaveProfileToJXP(const char* pszProfile)
 
     if (!SeekJxpFile(0, true))
         return false;
-    m_dwProfileOffset = SetFilePointer(m_hJxpFile, 0, nullptr, FILE_CURRENT);
+    m_dwProfileOffset = SetFilePointer(m_hJxpFile.Get(), 0, nullptr, FILE_CURRENT);
     TraceLog("Current file pointer is %ld\n", m_dwProfileOffset);
 
     const ProfileRecord* pRecord = GetProfileDataModel(pszProfile);

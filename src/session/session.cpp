@@ -24,9 +24,6 @@ LMPROFJXP::LMPROFJXP(HWND hWnd, const void* pPrinterName, HANDLE hPrinter)
       m_dwLanguage(0),
       m_bAnsi(true),
       m_bClient(false),
-      m_hPrinter(IsNoHandle(hPrinter) ? INVALID_HANDLE_VALUE : hPrinter),
-      m_bOwnPrinter(false),
-      m_hJxpFile(INVALID_HANDLE_VALUE),
       m_dwOpenMode(0),
       m_wDefaultDevModeLoads(0),
       m_dwDefaultDevModeSize(0),
@@ -36,6 +33,8 @@ LMPROFJXP::LMPROFJXP(HWND hWnd, const void* pPrinterName, HANDLE hPrinter)
       m_bComplete(false)
 {
     TraceLog("LMPROFJXP::LMPROFJXP\n");
+    if (!IsNoHandle(hPrinter))
+        m_hPrinter.Lend(hPrinter);
     m_wszPrinterName[0] = L'\0';
     m_tszPrinterName[0] = '\0';
     m_szModel[0] = '\0';
@@ -79,15 +78,10 @@ LMPROFJXP::LMPROFJXP(HWND hWnd, const void* pPrinterName, HANDLE hPrinter)
         m_bClient = true;
         TraceLog("m_bClient = true\n");
 
-        if (m_hPrinter == INVALID_HANDLE_VALUE) {
-            HANDLE h = OpenPrinterByName(PRINTER_ALL_ACCESS, true);
-            // A user who may not administer the printer gets a session without a handle;
-            // each operation then opens the printer with the rights it needs.
-            if (h) {
-                m_hPrinter = h;
-                m_bOwnPrinter = true;
-            }
-        }
+        // A user who may not administer the printer gets a session without a handle; each
+        // operation then opens the printer with the rights it needs.
+        if (!m_hPrinter)
+            m_hPrinter.Own(OpenPrinterByName(PRINTER_ALL_ACCESS, true));
         FindDriverDirectory();
         TraceLog("Client mode enabled\n");
     }
@@ -122,16 +116,13 @@ LMPROFJXP::~LMPROFJXP()
     TraceLog("LMPROFJXP::~LMPROFJXP\n");
     // An operation that stopped half-way may have left its file open: close it rather than
     // leak the handle (and, for a file being written, keep its header true to its content).
-    if (m_hJxpFile != INVALID_HANDLE_VALUE)
+    if (m_hJxpFile)
         CloseJxpFile();
     m_pDefaultDevMode.reset();
     m_pProfileData.reset();
     m_JxpHead.reset();
     m_pProfileEntry.reset();
-    if (m_bOwnPrinter && m_hPrinter != INVALID_HANDLE_VALUE) {
-        ClosePrinter(m_hPrinter);
-        m_hPrinter = INVALID_HANDLE_VALUE;
-    }
+    m_hPrinter.Reset();
 }
 
 void LMPROFJXP::FindDriverDirectory()

@@ -67,7 +67,7 @@ protected:
     }
     void TearDown() override
     {
-        if (m_s && m_s->m_hJxpFile != INVALID_HANDLE_VALUE)
+        if (m_s && m_s->m_hJxpFile)
             m_s->CloseJxpFile();
         m_s.reset();
         for (const char* pszName : {"new.jxp", "two.jxp", "held.jxp", "kept.jxp", "model.jxp", "good.jxp", "damaged.jxp"})
@@ -93,7 +93,7 @@ protected:
     void WriteProfile(const char* pszName, DWORD dwParam1, bool bFull)
     {
         LMPROFJXP& s = *m_s;
-        s.m_dwProfileOffset = GetFileSize(s.m_hJxpFile, nullptr);
+        s.m_dwProfileOffset = GetFileSize(s.m_hJxpFile.Get(), nullptr);
         ASSERT_TRUE(s.FillProfileEntry(pszName, dwParam1, 0x22, "Desc"));
         s.WriteProfileEntry(s.m_pProfileEntry.get());
         if (bFull) {
@@ -104,7 +104,7 @@ protected:
             s.AddDWORD(6, 0xFFFFFFFB, section + 8);
             s.AddBuffer(19, reinterpret_cast<const BYTE*>(L"A4"), 6, section + 16);
             DWORD dwWritten = 0;
-            WriteFile(s.m_hJxpFile, section, sizeof(section), &dwWritten, nullptr);
+            WriteFile(s.m_hJxpFile.Get(), section, sizeof(section), &dwWritten, nullptr);
             JxpSetSectionLength(s.m_pProfileEntry.get(), JXP_SECTION_DWORD, A_DWORDS);
             JxpSetSectionLength(s.m_pProfileEntry.get(), JXP_SECTION_BUFFER, A_BUFFERS);
             s.WriteRegValueRecord("Color", REG_DWORD, reinterpret_cast<const BYTE*>(&COLOR), 4);

@@ -260,9 +260,9 @@ TEST_F(DevModeEngine, ASectionTheFileRefusesIsNotRecorded)
     Dm(dm)->dmCopies = 7;
     JxpEntryHeader* pEntry = reinterpret_cast<JxpEntryHeader*>(m_session->m_pProfileEntry.get());
     memset(pEntry->dwDataSize, 0, sizeof(pEntry->dwDataSize));
-    m_session->m_hJxpFile = hReadOnly;
+    m_session->m_hJxpFile.Reset(hReadOnly);
     EXPECT_FALSE(m_session->SaveProfileDevmodeToJxp(Dm(dm)));
-    m_session->m_hJxpFile = INVALID_HANDLE_VALUE;
+    m_session->m_hJxpFile.Release();
     CloseHandle(hReadOnly);
     DeleteFileA(szFile);
     EXPECT_EQ(0u, pEntry->dwDataSize[0]);

@@ -12,9 +12,7 @@ TEST_F(PrinterData, ReadsExactlyWhatWasWritten)
     for (bool bOwnHandle : {true, false}) {
         SCOPED_TRACE(bOwnHandle);
         if (!bOwnHandle) {
-            ClosePrinter(m_session->m_hPrinter);
-            m_session->m_hPrinter = INVALID_HANDLE_VALUE;
-            m_session->m_bOwnPrinter = false;
+            m_session->m_hPrinter.Reset();
         }
         BYTE data[40], back[40] = {};
         memset(data, bOwnHandle ? 0x5A : 0xA5, sizeof(data));

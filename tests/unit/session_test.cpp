@@ -49,8 +49,8 @@ TEST_F(Session, OpensThePrinterWithFullAccessAndFindsItsDriver)
     EXPECT_EQ(RunsAsWin9x(), p->m_bAnsi);
     EXPECT_EQ(RunsAsWin9x(), g_bWin9x);
     EXPECT_TRUE(p->m_bClient);
-    EXPECT_TRUE(p->m_bOwnPrinter);
-    EXPECT_NE(INVALID_HANDLE_VALUE, p->m_hPrinter);
+    EXPECT_TRUE(p->m_hPrinter.Owns());
+    EXPECT_TRUE(p->m_hPrinter);
 
     std::string nameLine = p->m_bAnsi ? "m_tszPrinterName = " FIXTURE_PRINTER_A1 "\n"
                                       : "m_wszPrinterName = " FIXTURE_PRINTER_A1 "\n";
@@ -66,7 +66,7 @@ TEST_F(Session, OpensThePrinterWithFullAccessAndFindsItsDriver)
 
     // The handle really has full access: an administrative call succeeds on it.
     DWORD dwValue = 0x5eed;
-    EXPECT_EQ(ERROR_SUCCESS, SetPrinterDataA(p->m_hPrinter, const_cast<char*>("LmTestSessionAccess"), REG_DWORD,
+    EXPECT_EQ(ERROR_SUCCESS, SetPrinterDataA(p->m_hPrinter.Get(), const_cast<char*>("LmTestSessionAccess"), REG_DWORD,
                                              reinterpret_cast<BYTE*>(&dwValue), sizeof(dwValue)));
 
     p->GetPrinterModel();
@@ -126,8 +126,8 @@ TEST_F(Session, MissingPrinterGivesASessionWithoutHandleAndTheFallbackSize)
     ASSERT_TRUE(InitJxpApi(nullptr, "No Such Printer"));
     LMPROFJXP* p = g_pCurrentSession;
     ASSERT_NE(nullptr, p);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, p->m_hPrinter);
-    EXPECT_FALSE(p->m_bOwnPrinter);
+    EXPECT_FALSE(p->m_hPrinter);
+    EXPECT_FALSE(p->m_hPrinter.Owns());
     EXPECT_STREQ("", p->m_szDriverDir);
     // Five attempts a second apart, then the fixed size; nothing was loaded into it.
     EXPECT_EQ(DEFAULT_DEVMODE_FALLBACK_SIZE, p->m_dwDefaultDevModeSize);
@@ -160,7 +160,7 @@ TEST_F(Session, SecondInitReplacesAndDestroysTheFirstSession)
     } else {
         EXPECT_STREQ(FIXTURE_PRINTER_B1_W, p->m_wszPrinterName);
     }
-    EXPECT_NE(INVALID_HANDLE_VALUE, p->m_hPrinter);
+    EXPECT_TRUE(p->m_hPrinter);
     p->GetPrinterModel();
     EXPECT_STREQ(FIXTURE_MODEL_B, p->m_szModel);
 }
