@@ -60,10 +60,6 @@ BOOL InstallSession(HWND hWnd, const void* pName, const char* pszWho)
     return TRUE;
 }
 
-}  // namespace
-
-namespace {
-
 size_t NameLength(const char* pszName)
 {
     return strnlen(pszName, MAX_PRINTER_NAME + 1);
@@ -377,8 +373,8 @@ extern "C" int WINAPI ImportProfileAsDefault(LPCSTR pszPath, LPCSTR pszProfile, 
         DWORD nImported = pSession->ImportProfilesFromJXP(path.Get(), &cell, 1, bAsDefault);
         if (bFlags & 4) {
             if (bAsDefault)
-                pSession->ApplyRegistryValues("Factory Default", 0);
-            else if (strcmp(cell, "Factory Default") != 0 && pSession->GetProfRegNum(cell) == 0)
+                pSession->ApplyRegistryValues(FACTORY_DEFAULT_PROFILE, 0);
+            else if (strcmp(cell, FACTORY_DEFAULT_PROFILE) != 0 && pSession->GetProfRegNum(cell) == 0)
                 // Looked up by a name the printer does not list, the pack would be the one of
                 // number 0: the printer would get "Factory Default" instead of what was asked.
                 TraceLog("ImportProfileAsDefault - %s is not listed, nothing applied\n", cell);

@@ -12,16 +12,9 @@
 
 #include "codec/jxp_format.h"
 #include "codec/layouts.h"
+#include "codec/names.h"
 #include "core/holders.h"
 #include "core/locale.h"
-
-constexpr DWORD JXP_HEADER_SIZE = 144;
-constexpr DWORD JXP_ENTRY_SIZE = 700;
-constexpr DWORD PRINTER_NAME_CHARS = 260;
-constexpr DWORD MODEL_CELL = 128;
-constexpr DWORD PROFILE_NAME_CELL = 32;
-constexpr DWORD DESCRIPTION_CELL = 512;
-constexpr DWORD FILE_NAME_CELL = 260;
 
 // Mode bits of OpenJxpFile.
 constexpr DWORD JXP_OPEN_WRITE = 1;
@@ -203,6 +196,3 @@ private:
     void FindDriverDirectory();
     bool m_bComplete;
 };
-
-// Longest printer name a session accepts, terminator excluded.
-constexpr size_t MAX_PRINTER_NAME = PRINTER_NAME_CHARS - 1;

@@ -11,9 +11,6 @@
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
 
-static_assert(JXP_HEADER_SIZE == JXP_FILE_HEADER_BYTES, "file header");
-static_assert(JXP_ENTRY_SIZE == JXP_ENTRY_HEADER_BYTES, "entry header");
-
 namespace {
 
 HANDLE OpenByName(bool bAnsi, const void* pName, DWORD dwAccess, DWORD dwShare, DWORD dwDisposition)

@@ -7,13 +7,6 @@
 #include "core/trace.h"
 #include "settings/devmode_access.h"
 
-namespace {
-
-const char DEFAULT_DEVMODE[] = "Default DevMode";
-const char SETUP_VALUE[] = "_Setup";
-
-}  // namespace
-
 DWORD LMPROFJXP::ExportProfilesToJXP(const char* pszLabel, char (*pNames)[PROFILE_NAME_CELL], DWORD nCells)
 {
     TraceLog("LMPROFILE::ExportProfilesToJXP - %s\n", pszLabel ? pszLabel : "");
@@ -83,7 +76,7 @@ bool LMPROFJXP::SaveProfileToJXP(const char* pszProfile)
         DWORD nListed = EnumProfileRegValue(pszProfile, nRegNum, names.get(), sizes.get(), nValues);
         for (DWORD i = 0; i < nListed && i < nValues; ++i) {
             const char* pszValue = names[i];
-            if (strcmp(pszValue, DEFAULT_DEVMODE) == 0 || strcmp(pszValue, SETUP_VALUE) == 0)
+            if (strcmp(pszValue, DEFAULT_DEVMODE_VALUE) == 0 || strcmp(pszValue, SETUP_PACK_VALUE) == 0)
                 continue;
             // The listing measured each value just now.
             DWORD cbValue = sizes[i];
@@ -100,15 +93,15 @@ bool LMPROFJXP::SaveProfileToJXP(const char* pszProfile)
         }
     }
 
-    DWORD cbSetup = LoadProfileRegValue(pszProfile, nRegNum, SETUP_VALUE, nullptr, 0, nullptr, nullptr);
+    DWORD cbSetup = LoadProfileRegValue(pszProfile, nRegNum, SETUP_PACK_VALUE, nullptr, 0, nullptr, nullptr);
     std::unique_ptr<BYTE[]> setup(new (std::nothrow) BYTE[cbSetup ? cbSetup : 1]);
     if (!setup)
         return false;
     DWORD cbRead = 0, dwType = 0;
     if (cbSetup == 0 ||
-        LoadProfileRegValue(pszProfile, nRegNum, SETUP_VALUE, setup.get(), cbSetup, &cbRead, &dwType) == 0)
+        LoadProfileRegValue(pszProfile, nRegNum, SETUP_PACK_VALUE, setup.get(), cbSetup, &cbRead, &dwType) == 0)
         cbRead = 0;
-    if (!WriteSetupRecord(SETUP_VALUE, REG_BINARY, setup.get(), cbRead))
+    if (!WriteSetupRecord(SETUP_PACK_VALUE, REG_BINARY, setup.get(), cbRead))
         return false;
 
     // The entry header now carries the final section lengths; only then does the profile count.

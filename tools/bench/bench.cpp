@@ -153,7 +153,7 @@ int main(int argc, char** argv)
         int nRegNum = int(session.GetProfRegNum("Bench"));
         if (nRegNum == 0)
             nRegNum = int(session.GetAvailableRegNum());
-        session.SaveProfileRegValue("Bench", nRegNum, "Default DevMode", dm.data(), DWORD(dm.size()), REG_BINARY);
+        session.SaveProfileRegValue("Bench", nRegNum, DEFAULT_DEVMODE_VALUE, dm.data(), DWORD(dm.size()), REG_BINARY);
         std::vector<BYTE> value(1024, 0x5A);
         for (int i = 0; i < 10; ++i)
             session.SaveProfileRegValue("Bench", nRegNum, ("Value" + std::to_string(i)).c_str(), value.data(), 1024, REG_BINARY);
@@ -194,8 +194,8 @@ int main(int argc, char** argv)
     }
     std::string rawFile = std::string(szTemp) + "lmprof_bench_raw.bin";
     double msExportRaw = MsPerCall(nRounds, [&] {
-        std::vector<BYTE> all = ReadPrinterData(hPrinter, "JxProfileData");
-        ReadPrinterData(hPrinter, "JxProfileCount");
+        std::vector<BYTE> all = ReadPrinterData(hPrinter, PROFILE_LIST_VALUE);
+        ReadPrinterData(hPrinter, PROFILE_COUNT_VALUE);
         for (int i = 0; i < 12; ++i)
             ReadPrinterData(hPrinter, i == 0 ? "JXP_0001" : ("JXP_0001_Value" + std::to_string(i % 10)).c_str());
         std::vector<BYTE> bytes(cbFile, 1);
@@ -228,18 +228,18 @@ int main(int argc, char** argv)
     HANDLE hJet = nullptr;
     PRINTER_DEFAULTSA admin = {nullptr, nullptr, PRINTER_ACCESS_ADMINISTER};
     OpenPrinterA(const_cast<char*>(FIXTURE_PRINTER_B1), &hJet, &admin);
-    std::vector<BYTE> emptyList = ReadPrinterData(hJet, "JxProfileData");
+    std::vector<BYTE> emptyList = ReadPrinterData(hJet, PROFILE_LIST_VALUE);
     DWORD dwCount = 0;
     {
-        std::vector<BYTE> count = ReadPrinterData(hJet, "JxProfileCount");
+        std::vector<BYTE> count = ReadPrinterData(hJet, PROFILE_COUNT_VALUE);
         memcpy(&dwCount, count.data(), count.size() >= 4 ? 4 : 0);
     }
     char cell[1][32] = {"Bench"};
     double msImport = MsPerCall(nRounds, [&] {
         Import(file.c_str(), cell[0], 1, FALSE);
-        SetPrinterDataA(hJet, const_cast<char*>("JxProfileData"), REG_BINARY, emptyList.data(),
+        SetPrinterDataA(hJet, const_cast<char*>(PROFILE_LIST_VALUE), REG_BINARY, emptyList.data(),
                         dwCount * 556);
-        SetPrinterDataA(hJet, const_cast<char*>("JxProfileCount"), REG_DWORD, reinterpret_cast<BYTE*>(&dwCount), 4);
+        SetPrinterDataA(hJet, const_cast<char*>(PROFILE_COUNT_VALUE), REG_DWORD, reinterpret_cast<BYTE*>(&dwCount), 4);
     });
     std::vector<BYTE> value(1024, 0x5A), devmode(1436, 1), index(11 * 268, 0);
     double msImportRaw = MsPerCall(nRounds, [&] {
@@ -252,15 +252,15 @@ int main(int argc, char** argv)
         for (int i = 0; i < 10; ++i)
             SetPrinterDataA(hJet, const_cast<char*>(("LmBench" + std::to_string(i)).c_str()), REG_BINARY, value.data(), 1024);
         SetPrinterDataA(hJet, const_cast<char*>("LmBenchIndex"), REG_BINARY, index.data(), DWORD(index.size()));
-        SetPrinterDataA(hJet, const_cast<char*>("JxProfileData"), REG_BINARY, emptyList.data(), dwCount * 556);
-        SetPrinterDataA(hJet, const_cast<char*>("JxProfileCount"), REG_DWORD, reinterpret_cast<BYTE*>(&dwCount), 4);
+        SetPrinterDataA(hJet, const_cast<char*>(PROFILE_LIST_VALUE), REG_BINARY, emptyList.data(), dwCount * 556);
+        SetPrinterDataA(hJet, const_cast<char*>(PROFILE_COUNT_VALUE), REG_DWORD, reinterpret_cast<BYTE*>(&dwCount), 4);
     });
     Report("ImportProfileFromJxp", msImport, "ReadFile, SetPrinterData x14", msImportRaw);
     if (bCounting) {
         double n = CallsPerCall(nRounds, [&] {
             Import(file.c_str(), cell[0], 1, FALSE);
-            g_pfnSetPrinterData(hJet, const_cast<char*>("JxProfileData"), REG_BINARY, emptyList.data(), dwCount * 556);
-            g_pfnSetPrinterData(hJet, const_cast<char*>("JxProfileCount"), REG_DWORD, reinterpret_cast<BYTE*>(&dwCount), 4);
+            g_pfnSetPrinterData(hJet, const_cast<char*>(PROFILE_LIST_VALUE), REG_BINARY, emptyList.data(), dwCount * 556);
+            g_pfnSetPrinterData(hJet, const_cast<char*>(PROFILE_COUNT_VALUE), REG_DWORD, reinterpret_cast<BYTE*>(&dwCount), 4);
         });
         printf("    printer-data calls: %.1f per import, %.1f per value (floor: 14 per import)\n", n, n / nProfileValues);
     }
