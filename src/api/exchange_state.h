@@ -10,3 +10,6 @@ extern LMPROFJXP* g_pCurrentSession;
 extern bool g_bWin9x;
 extern UINT g_uCodePage;
 extern HMODULE g_hModule;
+
+// DllMain's part of the unload: the current session, if any, is destroyed.
+void DestroyCurrentSessionOnUnload();
