@@ -7,6 +7,7 @@ BUILD=${LMPROF_BUILD:-$ROOT/build}
 BUILD_I686=$BUILD/i686              # the shipped 32-bit library, tool and kit
 BUILD_TEST=$BUILD/x64               # the same sources for 64-bit Windows, with the tests
 BUILD_I686_TEST=$BUILD/i686-tests   # the 32-bit tests, which run the shipped DLL
+BUILD_NATIVE=$BUILD/native          # the native lmprof and its tests (host compiler, no Wine)
 
 PACKAGES="mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
           binutils wine wine64 xvfb xauth googletest cmake ninja-build clang libclang-rt-14-dev
@@ -75,7 +76,17 @@ configure_tree() {
   fi
 }
 
+# The native lmprof is a project of its own (tools/lmprof/native), built with the host compiler.
+configure_native() {
+  if [ ! -f "$BUILD_NATIVE/build.ninja" ]; then
+    cmake -S "$ROOT/tools/lmprof/native" -B "$BUILD_NATIVE" -G Ninja >/dev/null
+  fi
+}
+
 build_all() {
+  # First: the 64-bit bed's comparison test runs the native tool.
+  configure_native
+  echo "native lmprof: $(ninja -C "$BUILD_NATIVE" | tail -n 1)"
   configure_tree "$BUILD_I686" "$ROOT/cmake/mingw-i686.cmake" -DLMPROF_TESTS=OFF
   configure_tree "$BUILD_TEST" "$ROOT/cmake/mingw-x86_64.cmake" -DLMPROF_PRODUCT_DIR="$BUILD_I686"
   configure_tree "$BUILD_I686_TEST" "$ROOT/cmake/mingw-i686-tests.cmake" -DLMPROF_PRODUCT_DIR="$BUILD_I686"

@@ -12,6 +12,10 @@ Every translation keeps the English text's access key ("&") and its printf place
 same order. Dutch texts are handed out in code page 1250, which lacks the letter i with diaeresis,
 so the Dutch wording avoids it.
 
+Each table is numbered by its IDR_LANG_ line in src/resources/resource_ids.h, the header the
+resource script and the library's code include as well; the tool fails (status 1) when the
+resource script does not list a table under that name.
+
 Run from anywhere: python3 tools/lang_tables.py
 """
 import pathlib
@@ -28,13 +32,14 @@ GROUPS = (
 )
 IDS = tuple(i for group in GROUPS for i in group)
 
-# An older wording that table 110 has always carried below the current one; the reader takes the
-# first line of an identifier, so it is never shown.
-SUPERSEDED = {110: {4012: "請按「下一步」開始安裝。"}}
+# An older wording that the Traditional Chinese table has always carried below the current one;
+# the reader takes the first line of an identifier, so it is never shown.
+SUPERSEDED = {"chinese_traditional": {4012: "請按「下一步」開始安裝。"}}
 
-# resource number, file name, tag as written in the header, comment, texts by identifier.
+# file name, tag as written in the header, comment, texts by identifier. The resource number of
+# a table is IDR_LANG_<FILE NAME> in src/resources/resource_ids.h.
 TABLES = [
-    (110, "chinese_traditional", "00c1", "Chinese Traditional", """
+    ("chinese_traditional", "00c1", "Chinese Traditional", """
 1001 選用元件安裝程式
 1002 安裝(&I)
 1003 完成(&F)
@@ -107,7 +112,7 @@ TABLES = [
 0731 瑞典文
 0732 土耳其文
 """),
-    (111, "french", "000c", "French", """
+    ("french", "000c", "French", """
 1001 Programme d'installation des composants facultatifs
 1002 &Installer
 1003 &Terminer
@@ -180,7 +185,7 @@ TABLES = [
 0731 Suédois
 0732 Turc
 """),
-    (112, "german", "0007", "German", """
+    ("german", "0007", "German", """
 1001 Installationsprogramm für optionale Komponenten
 1002 &Installieren
 1003 &Fertig stellen
@@ -253,7 +258,7 @@ TABLES = [
 0731 Schwedisch
 0732 Türkisch
 """),
-    (113, "italian", "0010", "Italian", """
+    ("italian", "0010", "Italian", """
 1001 Programma di installazione dei componenti facoltativi
 1002 &Installa
 1003 &Fine
@@ -326,7 +331,7 @@ TABLES = [
 0731 Svedese
 0732 Turco
 """),
-    (114, "japanese", "0011", "Japanese", """
+    ("japanese", "0011", "Japanese", """
 1001 オプション コンポーネント インストーラー
 1002 インストール(&I)
 1003 完了(&F)
@@ -399,7 +404,7 @@ TABLES = [
 0731 スウェーデン語
 0732 トルコ語
 """),
-    (115, "korean", "0012", "Korean", """
+    ("korean", "0012", "Korean", """
 1001 선택적 구성 요소 설치 관리자
 1002 설치(&I)
 1003 마침(&F)
@@ -472,7 +477,7 @@ TABLES = [
 0731 스웨덴어
 0732 터키어
 """),
-    (116, "portuguese", "0016", "Portuguese", """
+    ("portuguese", "0016", "Portuguese", """
 1001 Instalador de componentes opcionais
 1002 &Instalar
 1003 &Concluir
@@ -545,7 +550,7 @@ TABLES = [
 0731 Sueco
 0732 Turco
 """),
-    (117, "chinese_simplified", "00c0", "Chinese Simplified", """
+    ("chinese_simplified", "00c0", "Chinese Simplified", """
 1001 可选组件安装程序
 1002 安装(&I)
 1003 完成(&F)
@@ -618,7 +623,7 @@ TABLES = [
 0731 瑞典语
 0732 土耳其语
 """),
-    (118, "spanish", "000a", "Spanish", """
+    ("spanish", "000a", "Spanish", """
 1001 Instalador de componentes opcionales
 1002 &Instalar
 1003 &Finalizar
@@ -691,7 +696,7 @@ TABLES = [
 0731 Sueco
 0732 Turco
 """),
-    (119, "english", "0009", "English Neutral", """
+    ("english", "0009", "English Neutral", """
 1001 Optional Component Installer
 1002 &Install
 1003 &Finish
@@ -764,7 +769,7 @@ TABLES = [
 0731 Swedish
 0732 Turkish
 """),
-    (120, "russian", "0019", "Russian", """
+    ("russian", "0019", "Russian", """
 1001 Установка дополнительных компонентов
 1002 &Установить
 1003 &Готово
@@ -837,7 +842,7 @@ TABLES = [
 0731 Шведский
 0732 Турецкий
 """),
-    (121, "czech", "0005", "Czech", """
+    ("czech", "0005", "Czech", """
 1001 Instalační program volitelných součástí
 1002 &Instalovat
 1003 &Dokončit
@@ -910,7 +915,7 @@ TABLES = [
 0731 Švédština
 0732 Turečtina
 """),
-    (122, "polish", "0015", "Polish", """
+    ("polish", "0015", "Polish", """
 1001 Instalator składników opcjonalnych
 1002 &Zainstaluj
 1003 &Zakończ
@@ -983,7 +988,7 @@ TABLES = [
 0731 Szwedzki
 0732 Turecki
 """),
-    (123, "dutch", "0013", "Dutch", """
+    ("dutch", "0013", "Dutch", """
 1001 Installatieprogramma voor optionele onderdelen
 1002 &Installeren
 1003 &Voltooien
@@ -1056,7 +1061,7 @@ TABLES = [
 0731 Zweeds
 0732 Turks
 """),
-    (124, "danish", "0006", "Danish", """
+    ("danish", "0006", "Danish", """
 1001 Installationsprogram til valgfrie komponenter
 1002 &Installer
 1003 &Udfør
@@ -1129,7 +1134,7 @@ TABLES = [
 0731 Svensk
 0732 Tyrkisk
 """),
-    (125, "finnish", "000b", "Finnish", """
+    ("finnish", "000b", "Finnish", """
 1001 Valinnaisten osien asennusohjelma
 1002 &Asenna
 1003 &Valmis
@@ -1202,7 +1207,7 @@ TABLES = [
 0731 Ruotsi
 0732 Turkki
 """),
-    (126, "greek", "0008", "Greek", """
+    ("greek", "0008", "Greek", """
 1001 Πρόγραμμα εγκατάστασης προαιρετικών στοιχείων
 1002 &Εγκατάσταση
 1003 &Τέλος
@@ -1275,7 +1280,7 @@ TABLES = [
 0731 Σουηδικά
 0732 Τουρκικά
 """),
-    (127, "hungarian", "000e", "Hungarian", """
+    ("hungarian", "000e", "Hungarian", """
 1001 Választható összetevők telepítője
 1002 &Telepítés
 1003 &Befejezés
@@ -1348,7 +1353,7 @@ TABLES = [
 0731 Svéd
 0732 Török
 """),
-    (128, "lithuanian", "0027", "Lithuanian", """
+    ("lithuanian", "0027", "Lithuanian", """
 1001 Papildomų komponentų diegimo programa
 1002 Į&diegti
 1003 &Baigti
@@ -1421,7 +1426,7 @@ TABLES = [
 0731 Švedų
 0732 Turkų
 """),
-    (129, "norwegian", "0014", "Norwegian", """
+    ("norwegian", "0014", "Norwegian", """
 1001 Installasjonsprogram for valgfrie komponenter
 1002 &Installer
 1003 &Fullfør
@@ -1494,7 +1499,7 @@ TABLES = [
 0731 Svensk
 0732 Tyrkisk
 """),
-    (130, "portuguese_portugal", "0816", "Portuguese (Portugal)", """
+    ("portuguese_portugal", "0816", "Portuguese (Portugal)", """
 1001 Instalador de componentes opcionais
 1002 &Instalar
 1003 &Concluir
@@ -1567,7 +1572,7 @@ TABLES = [
 0731 Sueco
 0732 Turco
 """),
-    (131, "swedish", "001d", "Swedish", """
+    ("swedish", "001d", "Swedish", """
 1001 Installationsprogram för valfria komponenter
 1002 &Installera
 1003 &Slutför
@@ -1640,7 +1645,7 @@ TABLES = [
 0731 Svenska
 0732 Turkiska
 """),
-    (132, "turkish", "001f", "Turkish", """
+    ("turkish", "001f", "Turkish", """
 1001 İsteğe Bağlı Bileşen Yükleyicisi
 1002 &Yükle
 1003 &Son
@@ -1730,17 +1735,17 @@ def placeholders_and_keys(text):
     return re.findall(r"%[sd]", text), text.replace("&&", "").count("&")
 
 
-def table_text(number, tag, comment, texts, english):
-    assert sorted(texts) == sorted(IDS), (number, sorted(set(IDS) ^ set(texts)))
+def table_text(name, tag, comment, texts, english):
+    assert sorted(texts) == sorted(IDS), (name, sorted(set(IDS) ^ set(texts)))
     lines = ["\ufeff", f"[{tag}] //{comment}"]
-    extra = SUPERSEDED.get(number, {})
+    extra = SUPERSEDED.get(name, {})
     for group in GROUPS:
         lines.append("")
         for ident in group:
             for text in [texts[ident]] + ([extra[ident]] if ident in extra else []):
                 # A double quote would end the text early; the reader has no escape for it.
-                assert '"' not in text and text == text.strip(), (number, ident, text)
-                assert placeholders_and_keys(text) == placeholders_and_keys(english[ident]), (number, ident)
+                assert '"' not in text and text == text.strip(), (name, ident, text)
+                assert placeholders_and_keys(text) == placeholders_and_keys(english[ident]), (name, ident)
                 if ident < 1000:
                     lines.append(f"{ident:04d} \"{text}\"")
                 else:
@@ -1748,19 +1753,43 @@ def table_text(number, tag, comment, texts, english):
     return "".join(line + "\r\n" for line in lines)
 
 
+def header_numbers(header, prefix):
+    """The numbers of src/resources/resource_ids.h whose names begin with prefix, by the rest
+    of the name."""
+    numbers = {}
+    for line in header.read_text(encoding="ascii").splitlines():
+        match = re.fullmatch(r"#define " + prefix + r"(\w+) (\d+)", line.strip())
+        if match:
+            numbers[match.group(1)] = int(match.group(2))
+    return numbers
+
+
 def main():
     root = pathlib.Path(__file__).resolve().parent.parent
-    out = root / "src" / "resources" / "lang"
+    resources = root / "src" / "resources"
+    out = resources / "lang"
     out.mkdir(parents=True, exist_ok=True)
-    assert len(TABLES) == 23 and [t[0] for t in TABLES] == list(range(110, 133))
-    english = parse_texts(next(t[4] for t in TABLES if t[0] == 119))
-    for number, name, tag, comment, block in TABLES:
-        text = table_text(number, tag, comment, parse_texts(block), english)
+    header = resources / "resource_ids.h"
+    numbers = {name.lower(): n for name, n in header_numbers(header, "IDR_LANG_").items()}
+    # The texts the code shows are among those every table holds.
+    shown = header_numbers(header, "IDS_")
+    assert shown and all(n in IDS for n in shown.values()), sorted(set(shown.values()) - set(IDS))
+    names = [t[0] for t in TABLES]
+    # Every table has its number and every number its table, each number once.
+    assert sorted(numbers) == sorted(names), sorted(set(numbers) ^ set(names))
+    assert len(set(numbers.values())) == len(numbers) == 23, numbers
+    english = parse_texts(next(t[3] for t in TABLES if t[0] == "english"))
+    for name, tag, comment, block in TABLES:
+        text = table_text(name, tag, comment, parse_texts(block), english)
         (out / f"{name}.txt").write_bytes(text.encode("utf-16-le"))
-    # The resource script's lines, for pasting when a table is added.
-    for number, name, *_ in TABLES:
-        print(f'{number} 23 "lang/{name}.txt"')
+    # The resource script must carry every table under its number's name.
+    script = (resources / "LmProfInst.rc").read_text(encoding="utf-8")
+    missing = [f'IDR_LANG_{name.upper()} RT_LANG_TABLE "lang/{name}.txt"' for name in names
+               if f'IDR_LANG_{name.upper()} RT_LANG_TABLE "lang/{name}.txt"' not in script]
+    for line in missing:
+        print(f"LmProfInst.rc lacks: {line}")
+    return 1 if missing else 0
 
 
 if __name__ == "__main__":
-    main()
+    raise SystemExit(main())

@@ -156,3 +156,138 @@ private:
     AutoPrinter m_own;
     HANDLE m_hLent;
 };
+
+// ---- GDI ----------------------------------------------------------------------------------
+// A drawing takes its objects in this order, so that they go in the reverse one: the object the
+// holder created first, then its selection into the DC; the selection is undone before the
+// object is deleted, as GDI requires.
+
+// Deletes the pen, brush, bitmap or palette it was given; empty when the creation failed.
+template <class H>
+class AutoGdiObject {
+public:
+    explicit AutoGdiObject(H h = nullptr) : m_h(h) {}
+    ~AutoGdiObject()
+    {
+        if (m_h)
+            DeleteObject(m_h);
+    }
+    AutoGdiObject(const AutoGdiObject&) = delete;
+    AutoGdiObject& operator=(const AutoGdiObject&) = delete;
+    H Get() const { return m_h; }
+    explicit operator bool() const { return m_h != nullptr; }
+
+private:
+    H m_h;
+};
+
+// A memory DC (CreateCompatibleDC), deleted with the holder.
+class AutoMemoryDC {
+public:
+    explicit AutoMemoryDC(HDC hdcLike) : m_h(CreateCompatibleDC(hdcLike)) {}
+    ~AutoMemoryDC()
+    {
+        if (m_h)
+            DeleteDC(m_h);
+    }
+    AutoMemoryDC(const AutoMemoryDC&) = delete;
+    AutoMemoryDC& operator=(const AutoMemoryDC&) = delete;
+    HDC Get() const { return m_h; }
+    explicit operator bool() const { return m_h != nullptr; }
+
+private:
+    HDC m_h;
+};
+
+// A window's DC (GetDC), released to its window with the holder.
+class AutoWindowDC {
+public:
+    explicit AutoWindowDC(HWND hWnd) : m_hWnd(hWnd), m_h(GetDC(hWnd)) {}
+    ~AutoWindowDC()
+    {
+        if (m_h)
+            ReleaseDC(m_hWnd, m_h);
+    }
+    AutoWindowDC(const AutoWindowDC&) = delete;
+    AutoWindowDC& operator=(const AutoWindowDC&) = delete;
+    HDC Get() const { return m_h; }
+    explicit operator bool() const { return m_h != nullptr; }
+
+private:
+    HWND m_hWnd;
+    HDC m_h;
+};
+
+// A WM_PAINT's painting (BeginPaint), ended with the holder.
+class AutoPaint {
+public:
+    explicit AutoPaint(HWND hWnd) : m_hWnd(hWnd) { m_h = BeginPaint(hWnd, &m_ps); }
+    ~AutoPaint()
+    {
+        if (m_h)
+            EndPaint(m_hWnd, &m_ps);
+    }
+    AutoPaint(const AutoPaint&) = delete;
+    AutoPaint& operator=(const AutoPaint&) = delete;
+    HDC Get() const { return m_h; }
+    explicit operator bool() const { return m_h != nullptr; }
+
+private:
+    HWND m_hWnd;
+    PAINTSTRUCT m_ps;
+    HDC m_h;
+};
+
+// An object selected into a DC; the one it replaced is selected back with the holder. Nothing
+// is selected for an empty object.
+class AutoSelect {
+public:
+    AutoSelect(HDC hdc, HGDIOBJ h) : m_hdc(hdc), m_hOld(hdc && h ? SelectObject(hdc, h) : nullptr) {}
+    ~AutoSelect()
+    {
+        if (m_hOld && m_hOld != HGDI_ERROR)
+            SelectObject(m_hdc, m_hOld);
+    }
+    AutoSelect(const AutoSelect&) = delete;
+    AutoSelect& operator=(const AutoSelect&) = delete;
+
+private:
+    HDC m_hdc;
+    HGDIOBJ m_hOld;
+};
+
+// A palette selected into a DC (SelectPalette), the one it replaced selected back with the
+// holder.
+class AutoSelectPalette {
+public:
+    AutoSelectPalette(HDC hdc, HPALETTE h) : m_hdc(hdc), m_hOld(hdc && h ? SelectPalette(hdc, h, FALSE) : nullptr) {}
+    ~AutoSelectPalette()
+    {
+        if (m_hOld)
+            SelectPalette(m_hdc, m_hOld, FALSE);
+    }
+    AutoSelectPalette(const AutoSelectPalette&) = delete;
+    AutoSelectPalette& operator=(const AutoSelectPalette&) = delete;
+    explicit operator bool() const { return m_hOld != nullptr; }
+
+private:
+    HDC m_hdc;
+    HPALETTE m_hOld;
+};
+
+// The DC's state saved (SaveDC) and restored with the holder.
+class AutoSavedDC {
+public:
+    explicit AutoSavedDC(HDC hdc) : m_hdc(hdc), m_nSaved(hdc ? SaveDC(hdc) : 0) {}
+    ~AutoSavedDC()
+    {
+        if (m_nSaved)
+            RestoreDC(m_hdc, m_nSaved);
+    }
+    AutoSavedDC(const AutoSavedDC&) = delete;
+    AutoSavedDC& operator=(const AutoSavedDC&) = delete;
+
+private:
+    HDC m_hdc;
+    int m_nSaved;
+};

@@ -1,6 +1,7 @@
 // The user's language code and the ANSI code page that goes with it.
 #include <cctype>
 
+#include "codec/languages.h"
 #include "core/locale.h"
 
 DWORD ParseHexLanguageId(char* pszText)
@@ -33,13 +34,7 @@ LANGUAGECODE LanguageCodeFromId(DWORD dwLangId)
     LANGUAGECODE lc;
     lc.dwLangId = dwLangId;
     lc.dwLanguage = dwLangId & 0xFF;
-    switch (lc.dwLanguage) {
-    case 0xC1: lc.uCodePage = 950; break;
-    case 0xC0: lc.uCodePage = 936; break;
-    case 0x11: lc.uCodePage = 932; break;
-    case 0x12: lc.uCodePage = 949; break;
-    default: lc.uCodePage = 1252; break;
-    }
+    lc.uCodePage = LanguageCodePage(lc.dwLanguage, LANG_READER_SESSION, LANG_WESTERN_CODE_PAGE);
     return lc;
 }
 

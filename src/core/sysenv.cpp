@@ -1,6 +1,7 @@
 #include "core/sysenv.h"
 
 #include "codec/ini_text.h"
+#include "codec/languages.h"
 #include "core/conversions.h"
 #include "core/locale.h"
 
@@ -60,16 +61,9 @@ DWORD SYSENV::OsKindOfVersion(const OSVERSIONINFOA& vi)
 
 UINT SYSENV::CodePageOfUserLanguage(DWORD dwLanguage, UINT uAnsiCodePage)
 {
-    switch (dwLanguage & 0xFF) {
-    case 0x08: return 1253;
-    case 0x11: return 932;
-    case 0x12: return 949;
-    case 0x19: return 1251;
-    case 0x27: return 1257;
-    case 0xC0: return 936;
-    case 0xC1: return 950;
-    default: return uAnsiCodePage;   // the system's own, not 1252: the user's text is in it
-    }
+    // A language the probe has no page for keeps the system's own, not 1252: the user's text
+    // is in it.
+    return LanguageCodePage(dwLanguage, LANG_READER_SYSENV, uAnsiCodePage);
 }
 
 bool SYSENV::WideToAnsi(char* pszDest, int cchDest, const wchar_t* pwszSource, UINT uCodePage) const

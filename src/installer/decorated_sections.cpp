@@ -2,6 +2,7 @@
 // and the language ("Strings.nt6.x64amd.0411" ... "Strings").
 #include "core/conversions.h"
 #include "installer/ini_file.h"
+#include "installer/ini_names.h"
 
 namespace {
 
@@ -33,13 +34,26 @@ bool Decorate(T (&szOut)[INI_NAME_CHARS], const T* pszName, const char* pszSuffi
 }
 
 template <class T>
-bool CopyOut(T* pDest, DWORD cchDest, const T* pSource)
+struct OtherWidth;
+template <>
+struct OtherWidth<char> {
+    using Type = wchar_t;
+};
+template <>
+struct OtherWidth<wchar_t> {
+    using Type = char;
+};
+
+// A line converted between the widths with a code page into a line buffer (INI_LINE_CHARS),
+// whole or not at all.
+bool ConvertLine(wchar_t* pwszOut, const char* pszIn, UINT uCodePage)
 {
-    size_t n = Length(pSource);
-    if (!pDest || n >= cchDest)
-        return false;
-    memcpy(pDest, pSource, (n + 1) * sizeof(T));
-    return true;
+    return ConvertAnsiToWideCell(pwszOut, INI_LINE_CHARS, pszIn, uCodePage);
+}
+
+bool ConvertLine(char* pszOut, const wchar_t* pwszIn, UINT uCodePage)
+{
+    return ConvertWideToAnsiCell(pszOut, INI_LINE_CHARS, pwszIn, uCodePage);
 }
 
 // The language suffixes: the full identifier, then its primary language; none without one.
@@ -128,121 +142,85 @@ bool INIFILE::ByPlatform(const T* pSection, const T* pKey, DWORD dwLine, T* pRes
     return ByLanguage(pSection, pKey, dwLine, pResult, dwLanguage);
 }
 
-bool INIFILE::ByLanguage(const char* pszSection, const char* pszKey, DWORD dwLine, char* pszResult, DWORD dwLanguage)
+template <class T>
+bool INIFILE::ByLanguageSuffix(const T* pSection, const T* pKey, DWORD dwLine, T* pResult,
+                               const char (*pszSuffixes)[16], int nSuffixes)
 {
-    UINT uCodePage = CodePageOfLanguage(dwLanguage);
-    char szSuffixes[2][16];
-    int nSuffixes = LanguageSuffixes(dwLanguage ? dwLanguage : m_dwLanguage, szSuffixes);
-
-    if (!m_bUnicode) {
-        char szName[INI_NAME_CHARS];
-        for (int i = 0; i < nSuffixes; ++i) {
-            if (Decorate(szName, pszSection, szSuffixes[i]) && FindA(szName, pszKey, dwLine, pszResult))
-                return true;
-        }
-        return FindA(pszSection, pszKey, dwLine, pszResult);
+    T szName[INI_NAME_CHARS];
+    for (int i = 0; i < nSuffixes; ++i) {
+        if (Decorate(szName, pSection, pszSuffixes[i]) && Find(szName, pKey, dwLine, pResult))
+            return true;
     }
-
-    wchar_t wszSection[INI_LINE_CHARS];
-    wchar_t wszKey[INI_LINE_CHARS];
-    if (!ConvertAnsiToWideCell(wszSection, INI_LINE_CHARS, pszSection, uCodePage))
-        return false;
-    if (pszKey && !ConvertAnsiToWideCell(wszKey, INI_LINE_CHARS, pszKey, uCodePage))
-        return false;
-    const wchar_t* pwszKey = pszKey ? wszKey : nullptr;
-    wchar_t wszName[INI_NAME_CHARS];
-    wchar_t wszResult[INI_LINE_CHARS];
-    bool bFound = false;
-    for (int i = 0; i < nSuffixes && !bFound; ++i)
-        bFound = Decorate(wszName, wszSection, szSuffixes[i]) && FindW(wszName, pwszKey, dwLine, wszResult);
-    if (!bFound)
-        bFound = FindW(wszSection, pwszKey, dwLine, wszResult);
-    // In a double-byte code page a long line can need more bytes than the line buffer holds;
-    // such a value is not handed out cut.
-    return bFound && ConvertWideToAnsiCell(pszResult, INI_LINE_CHARS, wszResult, uCodePage);
+    return Find(pSection, pKey, dwLine, pResult);
 }
 
-bool INIFILE::ByLanguage(const wchar_t* pwszSection, const wchar_t* pwszKey, DWORD dwLine, wchar_t* pwszResult,
-                         DWORD dwLanguage)
+template <class T>
+bool INIFILE::ByLanguage(const T* pSection, const T* pKey, DWORD dwLine, T* pResult, DWORD dwLanguage)
 {
-    UINT uCodePage = CodePageOfLanguage(dwLanguage);
     char szSuffixes[2][16];
     int nSuffixes = LanguageSuffixes(dwLanguage ? dwLanguage : m_dwLanguage, szSuffixes);
+    if ((sizeof(T) == sizeof(wchar_t)) == IsUnicode())
+        return ByLanguageSuffix(pSection, pKey, dwLine, pResult, szSuffixes, nSuffixes);
 
-    if (m_bUnicode) {
-        wchar_t wszName[INI_NAME_CHARS];
-        for (int i = 0; i < nSuffixes; ++i) {
-            if (Decorate(wszName, pwszSection, szSuffixes[i]) && FindW(wszName, pwszKey, dwLine, pwszResult))
-                return true;
-        }
-        return FindW(pwszSection, pwszKey, dwLine, pwszResult);
-    }
-
-    char szSection[INI_LINE_CHARS];
-    char szKey[INI_LINE_CHARS];
-    if (!ConvertWideToAnsiCell(szSection, INI_LINE_CHARS, pwszSection, uCodePage))
+    // A caller of the other width: section and key go over in the language's code page, and
+    // the result comes back in it. In a double-byte code page a long line can need more bytes
+    // than the line buffer holds; such a value is not handed out cut.
+    using U = typename OtherWidth<T>::Type;
+    UINT uCodePage = CodePageOfLanguage(dwLanguage);
+    U section[INI_LINE_CHARS];
+    U key[INI_LINE_CHARS];
+    U result[INI_LINE_CHARS];
+    if (!ConvertLine(section, pSection, uCodePage) || (pKey && !ConvertLine(key, pKey, uCodePage)))
         return false;
-    if (pwszKey && !ConvertWideToAnsiCell(szKey, INI_LINE_CHARS, pwszKey, uCodePage))
-        return false;
-    const char* pszKey = pwszKey ? szKey : nullptr;
-    char szName[INI_NAME_CHARS];
-    char szResult[INI_LINE_CHARS];
-    bool bFound = false;
-    for (int i = 0; i < nSuffixes && !bFound; ++i)
-        bFound = Decorate(szName, szSection, szSuffixes[i]) && FindA(szName, pszKey, dwLine, szResult);
-    if (!bFound)
-        bFound = FindA(szSection, pszKey, dwLine, szResult);
-    return bFound && ConvertAnsiToWideCell(pwszResult, INI_LINE_CHARS, szResult, uCodePage);
+    return ByLanguageSuffix<U>(section, pKey ? key : nullptr, dwLine, result, szSuffixes, nSuffixes) &&
+           ConvertLine(pResult, result, uCodePage);
 }
 
 // ---- the operations ----------------------------------------------------------------------
 
+template <class T>
+bool INIFILE::ByLayer(Layer<T> pfnLayer, const T* pSection, const T* pKey, DWORD dwLine, T* pResult,
+                      DWORD cchResult, DWORD dwLanguage)
+{
+    T result[INI_LINE_CHARS];
+    return pSection && (this->*pfnLayer)(pSection, pKey, dwLine, result, dwLanguage) &&
+           CopyOut(pResult, cchResult, result);
+}
+
 bool INIFILE::GetValueByOsA(const char* pszSection, const char* pszKey, DWORD dwLine, char* pszResult, DWORD cchResult,
                             DWORD dwLanguage)
 {
-    char szResult[INI_LINE_CHARS];
-    return pszSection && ByOs(pszSection, pszKey, dwLine, szResult, dwLanguage) &&
-           CopyOut(pszResult, cchResult, szResult);
+    return ByLayer(&INIFILE::ByOs<char>, pszSection, pszKey, dwLine, pszResult, cchResult, dwLanguage);
 }
 
 bool INIFILE::GetValueByOsW(const wchar_t* pwszSection, const wchar_t* pwszKey, DWORD dwLine, wchar_t* pwszResult,
                             DWORD cchResult, DWORD dwLanguage)
 {
-    wchar_t wszResult[INI_LINE_CHARS];
-    return pwszSection && ByOs(pwszSection, pwszKey, dwLine, wszResult, dwLanguage) &&
-           CopyOut(pwszResult, cchResult, wszResult);
+    return ByLayer(&INIFILE::ByOs<wchar_t>, pwszSection, pwszKey, dwLine, pwszResult, cchResult, dwLanguage);
 }
 
 bool INIFILE::GetValueByPlatformA(const char* pszSection, const char* pszKey, DWORD dwLine, char* pszResult,
                                   DWORD cchResult, DWORD dwLanguage)
 {
-    char szResult[INI_LINE_CHARS];
-    return pszSection && ByPlatform(pszSection, pszKey, dwLine, szResult, dwLanguage) &&
-           CopyOut(pszResult, cchResult, szResult);
+    return ByLayer(&INIFILE::ByPlatform<char>, pszSection, pszKey, dwLine, pszResult, cchResult, dwLanguage);
 }
 
 bool INIFILE::GetValueByPlatformW(const wchar_t* pwszSection, const wchar_t* pwszKey, DWORD dwLine,
                                   wchar_t* pwszResult, DWORD cchResult, DWORD dwLanguage)
 {
-    wchar_t wszResult[INI_LINE_CHARS];
-    return pwszSection && ByPlatform(pwszSection, pwszKey, dwLine, wszResult, dwLanguage) &&
-           CopyOut(pwszResult, cchResult, wszResult);
+    return ByLayer(&INIFILE::ByPlatform<wchar_t>, pwszSection, pwszKey, dwLine, pwszResult, cchResult, dwLanguage);
 }
 
 bool INIFILE::GetValueByLanguageA(const char* pszSection, const char* pszKey, DWORD dwLine, char* pszResult,
                                   DWORD cchResult, DWORD dwLanguage)
 {
-    char szResult[INI_LINE_CHARS];
-    return pszSection && ByLanguage(pszSection, pszKey, dwLine, szResult, dwLanguage) &&
-           CopyOut(pszResult, cchResult, szResult);
+    return ByLayer(&INIFILE::ByLanguage<char>, pszSection, pszKey, dwLine, pszResult, cchResult, dwLanguage);
 }
 
 bool INIFILE::GetValueByLanguageW(const wchar_t* pwszSection, const wchar_t* pwszKey, DWORD dwLine,
                                   wchar_t* pwszResult, DWORD cchResult, DWORD dwLanguage)
 {
-    wchar_t wszResult[INI_LINE_CHARS];
-    return pwszSection && ByLanguage(pwszSection, pwszKey, dwLine, wszResult, dwLanguage) &&
-           CopyOut(pwszResult, cchResult, wszResult);
+    return ByLayer(&INIFILE::ByLanguage<wchar_t>, pwszSection, pwszKey, dwLine, pwszResult, cchResult, dwLanguage);
 }
 
 bool INIFILE::GetDecoratedValueW(const wchar_t* pwszSection, const wchar_t* pwszKey, wchar_t* pwszResult,

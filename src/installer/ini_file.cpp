@@ -3,26 +3,11 @@
 
 #include <new>
 
+#include "codec/languages.h"
 #include "core/cells.h"
 #include "core/holders.h"
 #include "core/trace.h"
-
-namespace {
-
-// Copies a result to the caller only whole: a cut value could be a path to another file.
-template <class T>
-bool CopyOut(T* pDest, DWORD cchDest, const T* pSource)
-{
-    size_t n = 0;
-    while (pSource[n])
-        ++n;
-    if (!pDest || n >= cchDest)
-        return false;
-    memcpy(pDest, pSource, (n + 1) * sizeof(T));
-    return true;
-}
-
-}  // namespace
+#include "installer/ini_names.h"
 
 INIFILE::INIFILE(const char* pszFileName, DWORD dwLanguage) : INIFILE(pszFileName, dwLanguage, nullptr) {}
 
@@ -31,13 +16,13 @@ INIFILE::INIFILE(const wchar_t* pwszFileName, DWORD dwLanguage) : INIFILE(pwszFi
 INIFILE::INIFILE(const char* pszFileName, DWORD dwLanguage, const INIFILE* pParent)
     : m_dwLanguage(dwLanguage), m_pParent(pParent), m_nTableFiles(0)
 {
-    Build(pszFileName, nullptr);
+    Build(pszFileName);
 }
 
 INIFILE::INIFILE(const wchar_t* pwszFileName, DWORD dwLanguage, const INIFILE* pParent)
     : m_dwLanguage(dwLanguage), m_pParent(pParent), m_nTableFiles(0)
 {
-    Build(nullptr, pwszFileName);
+    Build(pwszFileName);
 }
 
 INIFILE::~INIFILE()
@@ -50,8 +35,6 @@ void INIFILE::Clear()
     m_nTextLength = 0;
     m_pText = nullptr;
     m_dwCursor = 0;
-    m_hFile = INVALID_HANDLE_VALUE;
-    m_dwFileSize = 0;
     m_bUnicode = 0;
     m_nVarCount = 0;
     m_szFolder[0] = '\0';
@@ -62,8 +45,10 @@ void INIFILE::Clear()
     ZeroMemory(&m_Lead, sizeof(m_Lead));
 }
 
-void INIFILE::Build(const char* pszFileName, const wchar_t* pwszFileName)
+template <class T>
+void INIFILE::Build(const T* pFileName)
 {
+    using Name = IniName<T>;
     Clear();
     m_bWin9x = m_Env.m_bWin9x;
     m_pVars.reset(new (std::nothrow) StringVar[INI_MAX_VARIABLES]);
@@ -77,55 +62,39 @@ void INIFILE::Build(const char* pszFileName, const wchar_t* pwszFileName)
             m_Lead.bLead[b] = IsDBCSLeadByteEx(m_Env.m_uCodePage, BYTE(b)) != FALSE;
     }
 
-    bool bWide = pwszFileName != nullptr;
-    if (!bWide && !pszFileName)
-        pszFileName = "";
-    size_t nName = bWide ? wcsnlen(pwszFileName, INI_NAME_CHARS) : strnlen(pszFileName, INI_NAME_CHARS);
+    static const T EMPTY[1] = {0};
+    if (!pFileName)
+        pFileName = EMPTY;
+    size_t nName = Name::Length(pFileName, INI_NAME_CHARS);
     if (nName >= size_t(INI_NAME_CHARS)) {
         // The folder of a longer name would not fit its field, nor the string tables beside it.
-        if (bWide)
-            TraceLogW(L"LoadIniFileW - File name too long\n");
-        else
-            TraceLog("LoadIniFileA - File name too long\n");
+        TraceLog("LoadIniFile%s - File name too long\n", Name::SUFFIX);
         LoadStrings();
         return;
     }
 
-    IniEncoding encoding = bWide ? ProbeEncodingW(pwszFileName) : ProbeEncodingA(pszFileName);
+    IniEncoding encoding = ProbeEncoding(pFileName);
     if (encoding == IniEncoding::UTF16BE) {
         // Installation files are 8-bit or little-endian UTF-16; swapped text would be read as
         // garbage whose lines and keys are anybody's guess.
-        if (bWide)
-            TraceLogW(L"IsIniUnicodeW - UTF-16 big-endian file refused - [%s]\n", pwszFileName);
-        else
-            TraceLog("IsIniUnicodeA - UTF-16 big-endian file refused - [%s]\n", pszFileName);
+        char szHead[64];
+        wsprintfA(szHead, "IsIniUnicode%s - UTF-16 big-endian file refused - ", Name::SUFFIX);
+        Name::TraceNamed(szHead, pFileName);
     } else {
         m_bUnicode = encoding == IniEncoding::UTF16LE ? 1 : 0;
-        if (bWide)
-            LoadIniFileW(pwszFileName);
-        else
-            LoadIniFileA(pszFileName);
-        if (m_bUnicode)
-            ReadIniFileW();
-        else
-            ReadIniFileA();
+        LoadIniFile(pFileName);
     }
 
-    if (bWide) {
-        SplitPath<wchar_t>(pwszFileName, m_wszFolder, INI_NAME_CHARS, nullptr, 0, nullptr);
-        if (!m_wszFolder[0])
-            lstrcpyW(m_wszFolder, L".");
-        DWORD n = GetFullPathNameW(pwszFileName, INI_NAME_CHARS, m_wszFullPath, nullptr);
-        if (n == 0 || n >= DWORD(INI_NAME_CHARS))
-            CopyCell(m_wszFullPath, pwszFileName);
-    } else {
-        SplitPath<char>(pszFileName, m_szFolder, INI_NAME_CHARS, nullptr, 0, LeadBytes());
-        if (!m_szFolder[0])
-            lstrcpyA(m_szFolder, ".");
-        DWORD n = GetFullPathNameA(pszFileName, INI_NAME_CHARS, m_szFullPath, nullptr);
-        if (n == 0 || n >= DWORD(INI_NAME_CHARS))
-            CopyCell(m_szFullPath, pszFileName);
+    T* pFolder = FolderOf(pFileName);
+    SplitPath<T>(pFileName, pFolder, INI_NAME_CHARS, nullptr, 0, sizeof(T) == 1 ? LeadBytes() : nullptr);
+    if (!pFolder[0]) {
+        pFolder[0] = T('.');
+        pFolder[1] = T('\0');
     }
+    T* pFullPath = FullPathOf(pFileName);
+    DWORD n = Name::FullPath(pFileName, pFullPath);
+    if (n == 0 || n >= DWORD(INI_NAME_CHARS))
+        memcpy(pFullPath, pFileName, (nName + 1) * sizeof(T));   // shorter than the cell, seen above
     LoadStrings();
 }
 
@@ -155,25 +124,16 @@ IniEncoding ReadEncodingMark(HANDLE hFile)
 
 }  // namespace
 
-IniEncoding INIFILE::ProbeEncodingA(const char* pszFileName)
+template <class T>
+IniEncoding INIFILE::ProbeEncoding(const T* pFileName)
 {
-    TraceLog("IsIniUnicodeA\n");
-    AutoFile file(CreateFileA(pszFileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    using Name = IniName<T>;
+    TraceLog("IsIniUnicode%s\n", Name::SUFFIX);
+    AutoFile file(Name::Open(pFileName, FILE_SHARE_READ));
     if (!file) {
-        TraceLog("IsIniUnicodeA - File Open failed - %ld, [%s]\n", GetLastError(), pszFileName);
-        return IniEncoding::ANSI;
-    }
-    return ReadEncodingMark(file.Get());
-}
-
-IniEncoding INIFILE::ProbeEncodingW(const wchar_t* pwszFileName)
-{
-    TraceLogW(L"IsIniUnicodeW\n");
-    AutoFile file(CreateFileW(pwszFileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        TraceLogW(L"IsIniUnicodeW - File Open failed - %ld, [%s]\n", GetLastError(), pwszFileName);
+        char szHead[64];
+        wsprintfA(szHead, "IsIniUnicode%s - File Open failed - %ld, ", Name::SUFFIX, GetLastError());
+        Name::TraceNamed(szHead, pFileName);
         return IniEncoding::ANSI;
     }
     return ReadEncodingMark(file.Get());
@@ -181,99 +141,68 @@ IniEncoding INIFILE::ProbeEncodingW(const wchar_t* pwszFileName)
 
 bool INIFILE::IsIniUnicodeA(const char* pszFileName)
 {
-    return ProbeEncodingA(pszFileName) == IniEncoding::UTF16LE;
+    return ProbeEncoding(pszFileName) == IniEncoding::UTF16LE;
 }
 
 bool INIFILE::IsIniUnicodeW(const wchar_t* pwszFileName)
 {
-    return ProbeEncodingW(pwszFileName) == IniEncoding::UTF16LE;
+    return ProbeEncoding(pwszFileName) == IniEncoding::UTF16LE;
 }
 
-void INIFILE::LoadIniFileA(const char* pszFileName)
+template <class T>
+bool INIFILE::LoadIniFile(const T* pFileName)
 {
+    using Name = IniName<T>;
     FreeIniBuffer();
-    m_hFile = CreateFileA(pszFileName, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (m_hFile == INVALID_HANDLE_VALUE) {
-        TraceLog("LoadIniFileA - File Open failed - %ld\n", GetLastError());
-        return;
+    // Not shared while it is read: the file is read whole, in one call, as it stands.
+    AutoFile file(Name::Open(pFileName, 0));
+    if (!file) {
+        Name::TraceOpenFailed(GetLastError(), pFileName);
+        return false;
     }
     DWORD dwHigh = 0;
-    m_dwFileSize = GetFileSize(m_hFile, &dwHigh);
+    DWORD cbFile = GetFileSize(file.Get(), &dwHigh);
     const char* pszRefusal = nullptr;
-    if (m_dwFileSize == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
-        pszRefusal = "LoadIniFileA - File size is too small\n";
-    else if (dwHigh != 0 || m_dwFileSize > INI_MAX_FILE_SIZE)
-        pszRefusal = "LoadIniFileA - File size is too large\n";
-    else if (m_dwFileSize < INI_MIN_FILE_SIZE)
-        pszRefusal = "LoadIniFileA - File size is too small\n";
+    if (cbFile == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
+        pszRefusal = "File size is too small";
+    else if (dwHigh != 0 || cbFile > INI_MAX_FILE_SIZE)
+        pszRefusal = "File size is too large";
+    else if (cbFile < INI_MIN_FILE_SIZE)
+        pszRefusal = "File size is too small";
     else {
-        m_pBuffer.reset(new (std::nothrow) BYTE[m_dwFileSize + 4]);
+        m_pBuffer.reset(new (std::nothrow) BYTE[cbFile + 4]);
         if (!m_pBuffer)
-            pszRefusal = "LoadIniFileA - Memory allocation error.\n";
+            pszRefusal = "Memory allocation error.";
     }
     if (pszRefusal) {
-        TraceLog(pszRefusal);
-        CloseHandle(m_hFile);
-        m_hFile = INVALID_HANDLE_VALUE;
-        m_dwFileSize = 0;
-    }
-}
-
-void INIFILE::LoadIniFileW(const wchar_t* pwszFileName)
-{
-    FreeIniBuffer();
-    m_hFile = CreateFileW(pwszFileName, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (m_hFile == INVALID_HANDLE_VALUE) {
-        TraceLogW(L"LoadIniFileW - File Open failed - %ld, [%s]\n", GetLastError(), pwszFileName);
-        return;
-    }
-    DWORD dwHigh = 0;
-    m_dwFileSize = GetFileSize(m_hFile, &dwHigh);
-    const wchar_t* pwszRefusal = nullptr;
-    if (m_dwFileSize == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
-        pwszRefusal = L"LoadIniFileW - File size is too small\n";
-    else if (dwHigh != 0 || m_dwFileSize > INI_MAX_FILE_SIZE)
-        pwszRefusal = L"LoadIniFileW - File size is too large\n";
-    else if (m_dwFileSize < INI_MIN_FILE_SIZE)
-        pwszRefusal = L"LoadIniFileW - File size is too small\n";
-    else {
-        m_pBuffer.reset(new (std::nothrow) BYTE[m_dwFileSize + 4]);
-        if (!m_pBuffer)
-            pwszRefusal = L"LoadIniFileW - Memory allocation error.\n";
-    }
-    if (pwszRefusal) {
-        TraceLogW(pwszRefusal);
-        CloseHandle(m_hFile);
-        m_hFile = INVALID_HANDLE_VALUE;
-        m_dwFileSize = 0;
-    }
-}
-
-bool INIFILE::ReadIniFileA()
-{
-    if (m_hFile == INVALID_HANDLE_VALUE || !m_pBuffer)
+        TraceLog("LoadIniFile%s - %s\n", Name::SUFFIX, pszRefusal);
         return false;
+    }
+    return ReadIniFile(file.Get(), cbFile);
+}
+
+bool INIFILE::LoadIniFileA(const char* pszFileName)
+{
+    return LoadIniFile(pszFileName);
+}
+
+bool INIFILE::LoadIniFileW(const wchar_t* pwszFileName)
+{
+    return LoadIniFile(pwszFileName);
+}
+
+bool INIFILE::ReadIniFile(HANDLE hFile, DWORD cbFile)
+{
     DWORD cbRead = 0;
-    if (!ReadFile(m_hFile, m_pBuffer.get(), m_dwFileSize, &cbRead, nullptr))
+    if (!ReadFile(hFile, m_pBuffer.get(), cbFile, &cbRead, nullptr))
         cbRead = 0;
-    CloseHandle(m_hFile);
-    m_hFile = INVALID_HANDLE_VALUE;
-    if (cbRead == 0)
-        return false;
-    m_pText = m_pBuffer.get();
-    m_nTextLength = int(cbRead);
-    return true;
-}
-
-bool INIFILE::ReadIniFileW()
-{
-    if (m_hFile == INVALID_HANDLE_VALUE || !m_pBuffer)
-        return false;
-    DWORD cbRead = 0;
-    if (!ReadFile(m_hFile, m_pBuffer.get(), m_dwFileSize, &cbRead, nullptr))
-        cbRead = 0;
-    CloseHandle(m_hFile);
-    m_hFile = INVALID_HANDLE_VALUE;
+    if (!m_bUnicode) {
+        if (cbRead == 0)
+            return false;
+        m_pText = m_pBuffer.get();
+        m_nTextLength = int(cbRead);
+        return true;
+    }
     // The text is decoded into units of its own rather than read in place, so it is the same
     // whatever the buffer's alignment; an odd last byte is no character.
     size_t nUnits = cbRead / 2;
@@ -281,7 +210,7 @@ bool INIFILE::ReadIniFileW()
         return false;
     m_pWideText.reset(new (std::nothrow) wchar_t[nUnits + 1]);
     if (!m_pWideText) {
-        TraceLogW(L"LoadIniFileW - Memory allocation error.\n");
+        TraceLog("LoadIniFileW - Memory allocation error.\n");
         return false;
     }
     DecodeUtf16Le(m_pBuffer.get(), cbRead, m_pWideText.get());
@@ -296,10 +225,6 @@ bool INIFILE::ReadIniFileW()
 
 void INIFILE::FreeIniBuffer()
 {
-    if (m_hFile != INVALID_HANDLE_VALUE) {
-        CloseHandle(m_hFile);
-        m_hFile = INVALID_HANDLE_VALUE;
-    }
     m_pBuffer.reset();
     m_pWideText.reset();
     m_pText = nullptr;
@@ -307,106 +232,115 @@ void INIFILE::FreeIniBuffer()
     m_dwCursor = 0;
 }
 
-bool INIFILE::GetLineA(char* pszLine, DWORD cchLine)
+// ---- lines and raw lookups ---------------------------------------------------------------
+
+namespace {
+
+// Whether T is the width of a document's text.
+template <class T>
+bool IsDocumentWidth(BYTE bUnicode)
 {
-    if (m_bUnicode || !m_pText || !pszLine || cchLine == 0)
+    return (sizeof(T) == sizeof(wchar_t)) == (bUnicode != 0);
+}
+
+}  // namespace
+
+template <class T>
+bool INIFILE::GetLine(T* pLine, DWORD cchLine)
+{
+    if (!IsDocumentWidth<T>(m_bUnicode) || !m_pText || !pLine || cchLine == 0)
         return false;
-    IniLineReader<char> reader(static_cast<const char*>(m_pText), size_t(m_nTextLength));
+    IniLineReader<T> reader(static_cast<const T*>(m_pText), size_t(m_nTextLength));
     reader.nCursor = m_dwCursor;
     bool bCut = false;
-    bool bRead = reader.Next(pszLine, cchLine, &bCut);
+    bool bRead = reader.Next(pLine, cchLine, &bCut);
     m_dwCursor = DWORD(reader.nCursor);
     return bRead && !bCut;
+}
+
+bool INIFILE::GetLineA(char* pszLine, DWORD cchLine)
+{
+    return GetLine(pszLine, cchLine);
 }
 
 bool INIFILE::GetLineW(wchar_t* pwszLine, DWORD cchLine)
 {
-    if (!m_bUnicode || !m_pText || !pwszLine || cchLine == 0)
-        return false;
-    IniLineReader<wchar_t> reader(static_cast<const wchar_t*>(m_pText), size_t(m_nTextLength));
-    reader.nCursor = m_dwCursor;
-    bool bCut = false;
-    bool bRead = reader.Next(pwszLine, cchLine, &bCut);
-    m_dwCursor = DWORD(reader.nCursor);
-    return bRead && !bCut;
+    return GetLine(pwszLine, cchLine);
 }
 
-// ---- raw lookups -------------------------------------------------------------------------
-
-bool INIFILE::FindA(const char* pszSection, const char* pszKey, DWORD dwLine, char* pszResult)
+template <class T>
+bool INIFILE::Find(const T* pSection, const T* pKey, DWORD dwLine, T* pResult)
 {
     m_dwCursor = 0;
-    if (m_bUnicode || !m_pText || m_nTextLength < 1)
+    if (!IsDocumentWidth<T>(m_bUnicode) || !m_pText || m_nTextLength < 1)
         return false;
-    IniQuery<char> query = {pszSection, pszKey, dwLine, LeadBytes(), &INIFILE::ExpandLineA, this};
-    bool bFound = IniFindValue(static_cast<const char*>(m_pText), size_t(m_nTextLength), query, pszResult);
+    IniQuery<T> query = {pSection, pKey, dwLine, sizeof(T) == 1 ? LeadBytes() : nullptr, &INIFILE::ExpandLine<T>,
+                         this};
+    bool bFound = IniFindValue(static_cast<const T*>(m_pText), size_t(m_nTextLength), query, pResult);
     m_dwCursor = DWORD(m_nTextLength);
     return bFound;
 }
 
-bool INIFILE::FindW(const wchar_t* pwszSection, const wchar_t* pwszKey, DWORD dwLine, wchar_t* pwszResult)
+template bool INIFILE::Find(const char*, const char*, DWORD, char*);
+template bool INIFILE::Find(const wchar_t*, const wchar_t*, DWORD, wchar_t*);
+
+template <class T>
+bool INIFILE::GetValue(const T* pSection, const T* pKey, DWORD dwLine, T* pResult, DWORD cchResult)
 {
-    m_dwCursor = 0;
-    if (!m_bUnicode || !m_pText || m_nTextLength < 1)
-        return false;
-    IniQuery<wchar_t> query = {pwszSection, pwszKey, dwLine, nullptr, &INIFILE::ExpandLineW, this};
-    bool bFound = IniFindValue(static_cast<const wchar_t*>(m_pText), size_t(m_nTextLength), query, pwszResult);
-    m_dwCursor = DWORD(m_nTextLength);
-    return bFound;
+    T result[INI_LINE_CHARS];
+    return Find(pSection, pKey, dwLine, result) && CopyOut(pResult, cchResult, result);
 }
 
 bool INIFILE::GetValueA(const char* pszSection, const char* pszKey, DWORD dwLine, char* pszResult, DWORD cchResult)
 {
-    char szResult[INI_LINE_CHARS];
-    return FindA(pszSection, pszKey, dwLine, szResult) && CopyOut(pszResult, cchResult, szResult);
+    return GetValue(pszSection, pszKey, dwLine, pszResult, cchResult);
 }
 
 bool INIFILE::GetValueW(const wchar_t* pwszSection, const wchar_t* pwszKey, DWORD dwLine, wchar_t* pwszResult,
                         DWORD cchResult)
 {
-    wchar_t wszResult[INI_LINE_CHARS];
-    return FindW(pwszSection, pwszKey, dwLine, wszResult) && CopyOut(pwszResult, cchResult, wszResult);
+    return GetValue(pwszSection, pwszKey, dwLine, pwszResult, cchResult);
 }
 
 // ---- variables ---------------------------------------------------------------------------
 
-bool INIFILE::ExpandLineA(void* pContext, char* pszLine, size_t cchLine)
+template <class T>
+bool INIFILE::ExpandLine(void* pContext, T* pLine, size_t cchLine)
 {
     const INIFILE* pThis = static_cast<const INIFILE*>(pContext);
-    if (pThis->m_nVarCount == 0 || !strchr(pszLine, '%'))
+    if (pThis->m_nVarCount == 0)
         return true;
-    UINT uValuePage = pThis->CodePageOfLanguage(0);
-    for (int i = 0; i < pThis->m_nVarCount; ++i) {
-        const StringVar& var = pThis->m_pVars[i];
-        wchar_t wszPattern[INI_VAR_NAME_CHARS + 2];
-        // Room for any code page: up to three bytes per UTF-16 unit in UTF-8, two in the
-        // double-byte pages (a value of 255 Japanese characters takes 510 bytes).
-        char szPattern[3 * (INI_VAR_NAME_CHARS + 2)];
-        char szValue[3 * INI_VAR_VALUE_CHARS];
-        if (!IniMakePattern(wszPattern, INI_VAR_NAME_CHARS + 2, var.wszName) ||
-            !pThis->m_Env.WideToAnsi(szPattern, wszPattern) ||
-            !pThis->m_Env.WideToAnsi(szValue, var.wszValue, uValuePage))
-            continue;
-        bool bOverflow = false;
-        ReplaceAll(pszLine, cchLine, szPattern, szValue, &bOverflow);
-        if (bOverflow)
-            return false;
-    }
-    return true;
-}
-
-bool INIFILE::ExpandLineW(void* pContext, wchar_t* pwszLine, size_t cchLine)
-{
-    const INIFILE* pThis = static_cast<const INIFILE*>(pContext);
-    if (pThis->m_nVarCount == 0 || !wcschr(pwszLine, L'%'))
+    size_t n = 0;
+    while (pLine[n] && pLine[n] != T('%'))
+        ++n;
+    if (!pLine[n])
         return true;
+    // An 8-bit document holds its patterns in the probe's page and its values in the page of
+    // its own language; a UTF-16 one takes both as they are.
+    [[maybe_unused]] UINT uValuePage = sizeof(T) == 1 ? pThis->CodePageOfLanguage(0) : 0;
     for (int i = 0; i < pThis->m_nVarCount; ++i) {
         const StringVar& var = pThis->m_pVars[i];
         wchar_t wszPattern[INI_VAR_NAME_CHARS + 2];
         if (!IniMakePattern(wszPattern, INI_VAR_NAME_CHARS + 2, var.wszName))
             continue;
+        const T* pPattern;
+        const T* pValue;
+        // Room for any code page: up to three bytes per UTF-16 unit in UTF-8, two in the
+        // double-byte pages (a value of 255 Japanese characters takes 510 bytes).
+        char szPattern[3 * (INI_VAR_NAME_CHARS + 2)];
+        char szValue[3 * INI_VAR_VALUE_CHARS];
+        if constexpr (sizeof(T) == 1) {
+            if (!pThis->m_Env.WideToAnsi(szPattern, wszPattern) ||
+                !pThis->m_Env.WideToAnsi(szValue, var.wszValue, uValuePage))
+                continue;
+            pPattern = szPattern;
+            pValue = szValue;
+        } else {
+            pPattern = wszPattern;
+            pValue = var.wszValue;
+        }
         bool bOverflow = false;
-        ReplaceAll(pwszLine, cchLine, wszPattern, var.wszValue, &bOverflow);
+        ReplaceAll(pLine, cchLine, pPattern, pValue, &bOverflow);
         if (bOverflow)
             return false;
     }
@@ -428,13 +362,5 @@ UINT INIFILE::CodePageOfLanguage(DWORD dwLanguage) const
 {
     if (dwLanguage == 0)
         dwLanguage = m_dwLanguage;
-    switch (dwLanguage & 0xFF) {
-    case 8: return 1253;
-    case 17: return 932;
-    case 18: return 949;
-    case 25: return 1251;
-    case 192: return 936;
-    case 193: return 950;
-    default: return 1252;
-    }
+    return LanguageCodePage(dwLanguage, LANG_READER_INI, LANG_WESTERN_CODE_PAGE);
 }

@@ -107,10 +107,10 @@ public:
     // ---- loading, kept public as the document's building blocks ----
     bool IsIniUnicodeA(const char* pszFileName);
     bool IsIniUnicodeW(const wchar_t* pwszFileName);
-    void LoadIniFileA(const char* pszFileName);
-    void LoadIniFileW(const wchar_t* pwszFileName);
-    bool ReadIniFileA();
-    bool ReadIniFileW();
+    // Reads the whole file into the document as the encoding test found it (IsUnicode); true
+    // when text arrived. The file is open only for the length of the call.
+    bool LoadIniFileA(const char* pszFileName);
+    bool LoadIniFileW(const wchar_t* pwszFileName);
     void FreeIniBuffer();
     // The next line at the cursor, bounded by cchLine (terminator included); the cursor moves
     // past the whole line. False at the end of the text or when the line was cut.
@@ -133,38 +133,70 @@ private:
     // through, so a file that lists itself is not loaded again.
     INIFILE(const char* pszFileName, DWORD dwLanguage, const INIFILE* pParent);
     INIFILE(const wchar_t* pwszFileName, DWORD dwLanguage, const INIFILE* pParent);
-    void Build(const char* pszFileName, const wchar_t* pwszFileName);
+    // The bodies over both widths of a file name; the 8-bit one calls only ANSI functions.
+    template <class T>
+    void Build(const T* pFileName);
+    template <class T>
+    IniEncoding ProbeEncoding(const T* pFileName);
+    template <class T>
+    bool LoadIniFile(const T* pFileName);
+    // Reads cbFile bytes of the open file into the buffer and makes them the text.
+    bool ReadIniFile(HANDLE hFile, DWORD cbFile);
     void Clear();
-    IniEncoding ProbeEncodingA(const char* pszFileName);
-    IniEncoding ProbeEncodingW(const wchar_t* pwszFileName);
-    bool IsOpenInChain(const char* pszFullPath, const wchar_t* pwszFullPath) const;
+    // The folder and the full path fields of a width.
+    char* FolderOf(const char*) { return m_szFolder; }
+    wchar_t* FolderOf(const wchar_t*) { return m_wszFolder; }
+    char* FullPathOf(const char*) { return m_szFullPath; }
+    wchar_t* FullPathOf(const wchar_t*) { return m_wszFullPath; }
+    const char* FullPathOf(const char*) const { return m_szFullPath; }
+    const wchar_t* FullPathOf(const wchar_t*) const { return m_wszFullPath; }
+    template <class T>
+    bool IsOpenInChain(const T* pFullPath) const;
     int ChainDepth() const;
     // Counts one more string-table file against the budget of the whole chain; false when spent.
     bool TakeTableFile() const;
     bool AppendVariable(const wchar_t* pwszName, const wchar_t* pwszValue);
-    void LoadStringTable(const char* pszFileName, const wchar_t* pwszFileName);
+    // Loads the string table pName (either width) listed by this document, from its folder of
+    // width T, and appends its variables.
+    template <class T, class N>
+    void LoadStringTable(const T* pFolder, const N* pName);
+    template <class T>
+    void LoadStringTables(const T* pSection);
     const IniLeadBytes* LeadBytes() const;
 
     // Variable expansion of one line, for the raw lookups.
-    static bool ExpandLineA(void* pContext, char* pszLine, size_t cchLine);
-    static bool ExpandLineW(void* pContext, wchar_t* pwszLine, size_t cchLine);
+    template <class T>
+    static bool ExpandLine(void* pContext, T* pLine, size_t cchLine);
 
-    // The layers on an INI_LINE_CHARS result buffer; the public operations copy out.
+    // The layers on an INI_LINE_CHARS result buffer; the public operations copy out through
+    // ByLayer.
+    template <class T>
+    using Layer = bool (INIFILE::*)(const T*, const T*, DWORD, T*, DWORD);
+    template <class T>
+    bool ByLayer(Layer<T> pfnLayer, const T* pSection, const T* pKey, DWORD dwLine, T* pResult, DWORD cchResult,
+                 DWORD dwLanguage);
     template <class T>
     bool ByOs(const T* pSection, const T* pKey, DWORD dwLine, T* pResult, DWORD dwLanguage);
     template <class T>
     bool ByPlatform(const T* pSection, const T* pKey, DWORD dwLine, T* pResult, DWORD dwLanguage);
-    bool ByLanguage(const char* pszSection, const char* pszKey, DWORD dwLine, char* pszResult, DWORD dwLanguage);
-    bool ByLanguage(const wchar_t* pwszSection, const wchar_t* pwszKey, DWORD dwLine, wchar_t* pwszResult,
-                    DWORD dwLanguage);
-    bool FindA(const char* pszSection, const char* pszKey, DWORD dwLine, char* pszResult);
-    bool FindW(const wchar_t* pwszSection, const wchar_t* pwszKey, DWORD dwLine, wchar_t* pwszResult);
+    template <class T>
+    bool ByLanguage(const T* pSection, const T* pKey, DWORD dwLine, T* pResult, DWORD dwLanguage);
+    // The language candidates of a section in the document's own width.
+    template <class T>
+    bool ByLanguageSuffix(const T* pSection, const T* pKey, DWORD dwLine, T* pResult, const char (*pszSuffixes)[16],
+                          int nSuffixes);
+    // The raw lookup in the caller's width T; false when T is not the document's width.
+    template <class T>
+    bool Find(const T* pSection, const T* pKey, DWORD dwLine, T* pResult);
+    // The raw lookups and line reads with a result room; the A and W operations call these.
+    template <class T>
+    bool GetValue(const T* pSection, const T* pKey, DWORD dwLine, T* pResult, DWORD cchResult);
+    template <class T>
+    bool GetLine(T* pLine, DWORD cchLine);
 
     int m_nTextLength;
     const void* m_pText;
     DWORD m_dwCursor;
-    HANDLE m_hFile;
-    DWORD m_dwFileSize;
     std::unique_ptr<BYTE[]> m_pBuffer;       // file size + 4 bytes, as read
     std::unique_ptr<wchar_t[]> m_pWideText;  // the UTF-16 text decoded from the buffer
     BYTE m_bUnicode;

@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <new>
 
+#include "codec/languages.h"
 #include "core/cells.h"
 #include "core/conversions.h"
 #include "core/sysenv.h"
@@ -24,40 +25,15 @@ const wchar_t SECTION[] = L"LmProfInst";
 
 int LMPROFINST::LanguageTable(DWORD dwLanguage)
 {
-    if (dwLanguage == 0x0816)
-        return 130;
-    switch (dwLanguage & 0xFF) {
-    case 0xC1: return 110;
-    case 0x0C: return 111;
-    case 0x07: return 112;
-    case 0x10: return 113;
-    case 0x11: return 114;
-    case 0x12: return 115;
-    case 0x16: return 116;
-    case 0xC0: return 117;
-    case 0x0A: return 118;
-    case 0x19: return 120;
-    case 0x05: return 121;
-    case 0x15: return 122;
-    case 0x13: return 123;
-    case 0x06: return 124;
-    case 0x0B: return 125;
-    case 0x08: return 126;
-    case 0x0E: return 127;
-    case 0x27: return 128;
-    case 0x14: return 129;
-    case 0x1D: return 131;
-    case 0x1F: return 132;
-    default: return 119;
-    }
+    return StringTableOfLanguage(dwLanguage);
 }
 
 DWORD LMPROFINST::Language() const
 {
-    return m_pSetup ? setupdata::U32(m_pSetup, setupdata::OFF_LANGUAGE) : 0;
+    return m_setup ? m_setup.U32(setupdata::OFF_LANGUAGE) : 0;
 }
 
-LMPROFINST::LMPROFINST(HWND hParent, HINSTANCE hModule, SETUPDATA* pSetup)
+LMPROFINST::LMPROFINST(HWND hParent, HINSTANCE hModule, SETUPDATA* pSetup, size_t cbSetup)
     : m_hParent(hParent),
       m_hPage(nullptr),
       m_hModule(hModule),
@@ -65,7 +41,7 @@ LMPROFINST::LMPROFINST(HWND hParent, HINSTANCE hModule, SETUPDATA* pSetup)
       m_bAnsi(false),
       m_hList(nullptr),
       m_nEntries(0),
-      m_pSetup(pSetup),
+      m_setup(pSetup, cbSetup),
       m_hBodyFont(nullptr),
       m_hTitleFont(nullptr),
       m_uCodePage(CP_ACP),
@@ -96,7 +72,7 @@ LMPROFINST::~LMPROFINST()
 void LMPROFINST::InitMembers()
 {
     TraceLog("InitMembers\n");
-    if (!m_pSetup) {
+    if (!m_setup) {
         // No installer block: the system's own version and code page, no printer, no source
         // folder and so no offered profiles.
         SYSENV env;
@@ -106,21 +82,21 @@ void LMPROFINST::InitMembers()
         m_pLang->ChooseCodePage();
         return;
     }
-    m_dwOsKind = setupdata::U32(m_pSetup, setupdata::OFF_OS_KIND);
+    m_dwOsKind = m_setup.U32(setupdata::OFF_OS_KIND);
     m_bAnsi = m_dwOsKind <= setupdata::LAST_ANSI_OS_KIND;
-    m_uCodePage = setupdata::U32(m_pSetup, setupdata::OFF_CODE_PAGE);
-    if (!setupdata::CopyText(m_pSetup, setupdata::OFF_PRINTER_NAME, m_szPrinterName, sizeof(m_szPrinterName)))
+    m_uCodePage = m_setup.U32(setupdata::OFF_CODE_PAGE);
+    if (!m_setup.CopyText(setupdata::OFF_PRINTER_NAME, m_szPrinterName, sizeof(m_szPrinterName)))
         TraceLog("InitMembers - printer name unterminated\n");
-    if (!setupdata::CopyText(m_pSetup, setupdata::OFF_PRINTER_MODEL, m_szPrinterModel, sizeof(m_szPrinterModel)))
+    if (!m_setup.CopyText(setupdata::OFF_PRINTER_MODEL, m_szPrinterModel, sizeof(m_szPrinterModel)))
         TraceLog("InitMembers - printer model unterminated\n");
-    m_hTitleFont = setupdata::Handle<HFONT>(m_pSetup, setupdata::OFF_TITLE_FONT);
-    m_hBodyFont = setupdata::Handle<HFONT>(m_pSetup, setupdata::OFF_BODY_FONT);
+    m_hTitleFont = m_setup.Handle<HFONT>(setupdata::OFF_TITLE_FONT);
+    m_hBodyFont = m_setup.Handle<HFONT>(setupdata::OFF_BODY_FONT);
 
     bool bFolder;
     if (m_bAnsi) {
-        bFolder = setupdata::CopyText(m_pSetup, setupdata::OFF_SOURCE_FOLDER, m_szSourceFolder, sizeof(m_szSourceFolder));
+        bFolder = m_setup.CopyText(setupdata::OFF_SOURCE_FOLDER, m_szSourceFolder, sizeof(m_szSourceFolder));
     } else {
-        bFolder = setupdata::CopyWideText(m_pSetup, setupdata::OFF_SOURCE_FOLDER, m_wszSourceFolder, MAX_PATH);
+        bFolder = m_setup.CopyWideText(setupdata::OFF_SOURCE_FOLDER, m_wszSourceFolder, MAX_PATH);
         // Wide mode builds every path from the UTF-16 form. A folder whose 8-bit form is
         // longer (two bytes an ideograph) keeps no 8-bit form, and is read all the same.
         if (bFolder && !ConvertWideToAnsiCell(m_szSourceFolder, MAX_PATH, m_wszSourceFolder, m_uCodePage))

@@ -24,8 +24,9 @@ struct PROFENTRY {
 class LMPROFINST {
 public:
     // pSetup may be null (the package removal builds the object that way): nothing is then
-    // read through it and the defaults below apply.
-    LMPROFINST(HWND hParent, HINSTANCE hModule, SETUPDATA* pSetup);
+    // read through it and the defaults below apply. cbSetup: the bytes of the block the caller
+    // vouches for; nothing outside them is read.
+    LMPROFINST(HWND hParent, HINSTANCE hModule, SETUPDATA* pSetup, size_t cbSetup = setupdata::BLOCK_SIZE);
     ~LMPROFINST();
     LMPROFINST(const LMPROFINST&) = delete;
     LMPROFINST& operator=(const LMPROFINST&) = delete;
@@ -42,9 +43,9 @@ public:
 
     // The profile selection wizard page: shows it (or skips it when nothing is offered) and
     // answers -1 Back, 1 Next, 0 Cancel.
-    int RunWizardPage(SETUPDATA* pSetup);
+    int RunWizardPage(SETUPDATA* pSetup, size_t cbSetup = setupdata::BLOCK_SIZE);
     // Imports the ticked entries under the status box; always 1.
-    int InstallProfiles(SETUPDATA* pSetup);
+    int InstallProfiles(SETUPDATA* pSetup, size_t cbSetup = setupdata::BLOCK_SIZE);
     // Handlers of the page's dialog procedure; their answers are the dialog procedure's.
     BOOL OnInit(HWND hPage);
     BOOL OnCommand(HWND hPage, int nId);
@@ -70,7 +71,7 @@ public:
     std::unique_ptr<LMLANGSPRT> m_pLang;
     std::unique_ptr<PROFENTRY[]> m_pEntries;
     int m_nEntries;
-    SETUPDATA* m_pSetup;
+    setupdata::Block m_setup;   // the block of the latest entry-point call
     std::unique_ptr<LMPROFJXP> m_pSession;
     HFONT m_hBodyFont;
     HFONT m_hTitleFont;

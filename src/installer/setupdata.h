@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <cstring>
 
 struct SETUPDATA;
 
@@ -31,32 +30,56 @@ constexpr size_t TEXT_CELL = 260;
 // OS kinds up to this one are Windows 9x: ANSI calls and 8-bit texts.
 constexpr DWORD LAST_ANSI_OS_KIND = 16;
 
+// The block's bytes, for the entry points that read its trace flag before anything else.
 inline const BYTE* Bytes(const SETUPDATA* p)
 {
     return reinterpret_cast<const BYTE*>(p);
 }
 
-inline DWORD U32(const SETUPDATA* p, size_t off)
-{
-    DWORD dw;
-    memcpy(&dw, Bytes(p) + off, sizeof(dw));
-    return dw;
-}
+// The installer's block as the library reads it: where it starts and how many bytes its caller
+// vouches for (the installer's calls hand over the whole block, BLOCK_SIZE). Every field is read
+// through the bounded cursor: a field that does not lie wholly inside the block is traced and
+// reads as 0 or as an empty text, and nothing is read or written past the block's end.
+class Block {
+public:
+    Block() : m_p(nullptr), m_cb(0) {}
+    explicit Block(SETUPDATA* p, size_t cb = BLOCK_SIZE) : m_p(p), m_cb(p ? cb : 0) {}
 
-inline void PutI32(SETUPDATA* p, size_t off, LONG l)
-{
-    memcpy(reinterpret_cast<BYTE*>(p) + off, &l, sizeof(l));
-}
+    explicit operator bool() const { return m_p != nullptr; }
+    SETUPDATA* Get() const { return m_p; }
+    size_t Size() const { return m_cb; }
 
-template <typename H>
-H Handle(const SETUPDATA* p, size_t off)
-{
-    return reinterpret_cast<H>(static_cast<ULONG_PTR>(U32(p, off)));
-}
+    // The field's value; false (and *pdw 0) when it lies outside the block.
+    bool ReadU32(size_t off, DWORD* pdw) const;
+    DWORD U32(size_t off) const
+    {
+        DWORD dw;
+        ReadU32(off, &dw);
+        return dw;
+    }
+    LONG I32(size_t off) const { return LONG(U32(off)); }
+    // A handle stored as a 32-bit value (GDI handles fit it on 64-bit Windows as well).
+    template <typename H>
+    H Handle(size_t off) const
+    {
+        return reinterpret_cast<H>(static_cast<ULONG_PTR>(U32(off)));
+    }
+    // Writes the field; false when it lies outside the block.
+    bool PutI32(size_t off, LONG l);
 
-// An 8-bit text field of the block copied into a cell: false (and an empty cell) when the
-// field holds no terminator within the cell, so that a name is never cut into another.
-bool CopyText(const SETUPDATA* p, size_t off, char* pszOut, size_t nOut);
-bool CopyWideText(const SETUPDATA* p, size_t off, wchar_t* pwszOut, size_t nOut);
+    // An 8-bit text field (at most TEXT_CELL bytes) copied into a cell: false, with an empty
+    // cell, when the field holds no terminator within the cell or within the block, so that a
+    // name is never cut into another.
+    bool CopyText(size_t off, char* pszOut, size_t nOut) const;
+    // The same for a UTF-16 field of TEXT_CELL characters, at any byte offset.
+    bool CopyWideText(size_t off, wchar_t* pwszOut, size_t nOut) const;
+
+private:
+    // The bytes [off, off + n) of the block; false, traced, when they are not all inside.
+    bool Inside(size_t off, size_t n) const;
+
+    SETUPDATA* m_p;
+    size_t m_cb;
+};
 
 }  // namespace setupdata

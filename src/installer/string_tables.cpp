@@ -6,6 +6,7 @@
 #include "core/cells.h"
 #include "core/trace.h"
 #include "installer/ini_file.h"
+#include "installer/ini_names.h"
 
 namespace {
 
@@ -57,79 +58,70 @@ bool INIFILE::TakeTableFile() const
     return true;
 }
 
-bool INIFILE::IsOpenInChain(const char* pszFullPath, const wchar_t* pwszFullPath) const
+template <class T>
+bool INIFILE::IsOpenInChain(const T* pFullPath) const
 {
     for (const INIFILE* p = this; p; p = p->m_pParent) {
-        if (pszFullPath && p->m_szFullPath[0] && lstrcmpiA(p->m_szFullPath, pszFullPath) == 0)
-            return true;
-        if (pwszFullPath && p->m_wszFullPath[0] && lstrcmpiW(p->m_wszFullPath, pwszFullPath) == 0)
+        const T* pOpen = p->FullPathOf(pFullPath);
+        if (pOpen[0] && IniName<T>::SameFile(pOpen, pFullPath))
             return true;
     }
     return false;
 }
 
-void INIFILE::LoadStringTable(const char* pszFileName, const wchar_t* pwszFileName)
+namespace {
+
+// A listed file name in the width of the folder it is looked for in; false when it does not fit.
+bool NameInWidth(const SYSENV&, char (&szOut)[INI_NAME_CHARS], const char* pszName)
 {
-    std::unique_ptr<INIFILE> pTable;
-    if (m_szFolder[0]) {
-        char szName[INI_NAME_CHARS];
-        char szPath[INI_NAME_CHARS];
-        char szFull[INI_NAME_CHARS];
-        if (pwszFileName ? !m_Env.WideToAnsi(szName, pwszFileName) : !CopyCell(szName, pszFileName)) {
-            TraceLog("LoadStrings - String table path too long - [%s]\n", szName);
-            return;
-        }
-        if (!JoinPath(szPath, m_szFolder, szName)) {
-            TraceLog("LoadStrings - String table path too long - [%s]\n", szName);
-            return;
-        }
-        DWORD n = GetFullPathNameA(szPath, INI_NAME_CHARS, szFull, nullptr);
-        if (n == 0 || n >= DWORD(INI_NAME_CHARS))
-            CopyCell(szFull, szPath);
-        // A table that lists itself, directly or through others, is already being loaded
-        // further up this chain: following it again would never end.
-        if (IsOpenInChain(szFull, nullptr)) {
-            TraceLog("LoadStrings - String table already loading, skipped - [%s]\n", szPath);
-            return;
-        }
-        if (ChainDepth() + 1 > INI_MAX_TABLE_DEPTH) {
-            TraceLog("LoadStrings - String tables nested too deep, skipped - [%s]\n", szPath);
-            return;
-        }
-        if (!TakeTableFile()) {
-            TraceLog("LoadStrings - Too many string tables, skipped - [%s]\n", szPath);
-            return;
-        }
-        pTable.reset(new (std::nothrow) INIFILE(szPath, m_dwLanguage, this));
-    } else {
-        wchar_t wszName[INI_NAME_CHARS];
-        wchar_t wszPath[INI_NAME_CHARS];
-        wchar_t wszFull[INI_NAME_CHARS];
-        if (pwszFileName ? !CopyCell(wszName, pwszFileName) : !m_Env.AnsiToWide(wszName, pszFileName)) {
-            TraceLogW(L"LoadStrings - String table path too long - [%s]\n", wszName);
-            return;
-        }
-        if (!JoinPath(wszPath, m_wszFolder, wszName)) {
-            TraceLogW(L"LoadStrings - String table path too long - [%s]\n", wszName);
-            return;
-        }
-        DWORD n = GetFullPathNameW(wszPath, INI_NAME_CHARS, wszFull, nullptr);
-        if (n == 0 || n >= DWORD(INI_NAME_CHARS))
-            CopyCell(wszFull, wszPath);
-        if (IsOpenInChain(nullptr, wszFull)) {
-            TraceLogW(L"LoadStrings - String table already loading, skipped - [%s]\n", wszPath);
-            return;
-        }
-        if (ChainDepth() + 1 > INI_MAX_TABLE_DEPTH) {
-            TraceLogW(L"LoadStrings - String tables nested too deep, skipped - [%s]\n", wszPath);
-            return;
-        }
-        if (!TakeTableFile()) {
-            TraceLogW(L"LoadStrings - Too many string tables, skipped - [%s]\n", wszPath);
-            return;
-        }
-        pTable.reset(new (std::nothrow) INIFILE(wszPath, m_dwLanguage, this));
+    return CopyCell(szOut, pszName);
+}
+
+bool NameInWidth(const SYSENV& env, char (&szOut)[INI_NAME_CHARS], const wchar_t* pwszName)
+{
+    return env.WideToAnsi(szOut, pwszName);
+}
+
+bool NameInWidth(const SYSENV& env, wchar_t (&wszOut)[INI_NAME_CHARS], const char* pszName)
+{
+    return env.AnsiToWide(wszOut, pszName);
+}
+
+bool NameInWidth(const SYSENV&, wchar_t (&wszOut)[INI_NAME_CHARS], const wchar_t* pwszName)
+{
+    return CopyCell(wszOut, pwszName);
+}
+
+}  // namespace
+
+template <class T, class N>
+void INIFILE::LoadStringTable(const T* pFolder, const N* pFileName)
+{
+    using Name = IniName<T>;
+    T name[INI_NAME_CHARS];
+    T path[INI_NAME_CHARS];
+    T full[INI_NAME_CHARS];
+    if (!NameInWidth(m_Env, name, pFileName) || !JoinPath(path, pFolder, name)) {
+        Name::TraceNamed("LoadStrings - String table path too long - ", name);
+        return;
     }
+    DWORD n = Name::FullPath(path, full);
+    if (n == 0 || n >= DWORD(INI_NAME_CHARS))
+        CopyCell(full, path);
+    // A table that lists itself, directly or through others, is already being loaded further up
+    // this chain: following it again would never end.
+    const char* pszSkipped = nullptr;
+    if (IsOpenInChain<T>(full))
+        pszSkipped = "LoadStrings - String table already loading, skipped - ";
+    else if (ChainDepth() + 1 > INI_MAX_TABLE_DEPTH)
+        pszSkipped = "LoadStrings - String tables nested too deep, skipped - ";
+    else if (!TakeTableFile())
+        pszSkipped = "LoadStrings - Too many string tables, skipped - ";
+    if (pszSkipped) {
+        Name::TraceNamed(pszSkipped, path);
+        return;
+    }
+    std::unique_ptr<INIFILE> pTable(new (std::nothrow) INIFILE(path, m_dwLanguage, this));
     if (!pTable)
         return;
     for (int i = 0; i < pTable->m_nVarCount; ++i) {
@@ -141,33 +133,36 @@ void INIFILE::LoadStringTable(const char* pszFileName, const wchar_t* pwszFileNa
     }
 }
 
+// The "LoadString" lines of section "StringTable", read in the document's own width T: a UTF-16
+// document hands its file names on as UTF-16, since a round trip through the 8-bit text of the
+// document's language could lose a character of the name.
+template <class T>
+void INIFILE::LoadStringTables(const T* pSection)
+{
+    static const T LOAD_STRING[] = {'L', 'o', 'a', 'd', 'S', 't', 'r', 'i', 'n', 'g', 0};
+    T line[INI_LINE_CHARS];
+    T item[INI_LINE_CHARS];
+    for (DWORD i = 0; ByLayer(&INIFILE::ByOs<T>, pSection, static_cast<const T*>(nullptr), i, line, INI_LINE_CHARS, 0);
+         ++i) {
+        if (!IniListItem(line, 0, item, INI_LINE_CHARS) || !EqualsAsciiNoCase<T>(item, LOAD_STRING, nullptr) ||
+            !IniListItem(line, 1, item, INI_LINE_CHARS))
+            continue;
+        // The table is looked for in the folder of the width the document was named in.
+        if (m_szFolder[0])
+            LoadStringTable(m_szFolder, item);
+        else
+            LoadStringTable(m_wszFolder, item);
+    }
+}
+
 int INIFILE::LoadStrings()
 {
     TraceLog("LoadStrings --- [%04x]\n", m_dwLanguage);
 
-    // A UTF-16 document hands its file names on as UTF-16: a round trip through the 8-bit
-    // text of the document's language could lose a character of the name.
-    if (m_bUnicode) {
-        wchar_t wszLine[INI_LINE_CHARS];
-        wchar_t wszItem[INI_LINE_CHARS];
-        for (DWORD i = 0; GetDecoratedLineW(L"StringTable", i, wszLine, INI_LINE_CHARS, 0); ++i) {
-            if (!IniListItem(wszLine, 0, wszItem, INI_LINE_CHARS) ||
-                !EqualsAsciiNoCase<wchar_t>(wszItem, L"LoadString", nullptr))
-                continue;
-            if (IniListItem(wszLine, 1, wszItem, INI_LINE_CHARS))
-                LoadStringTable(nullptr, wszItem);
-        }
-    } else {
-        char szLine[INI_LINE_CHARS];
-        char szItem[INI_LINE_CHARS];
-        for (DWORD i = 0; GetDecoratedLineA("StringTable", i, szLine, INI_LINE_CHARS, 0); ++i) {
-            if (!IniListItem(szLine, 0, szItem, INI_LINE_CHARS) ||
-                !EqualsAsciiNoCase<char>(szItem, "LoadString", nullptr))
-                continue;
-            if (IniListItem(szLine, 1, szItem, INI_LINE_CHARS))
-                LoadStringTable(szItem, nullptr);
-        }
-    }
+    if (m_bUnicode)
+        LoadStringTables(L"StringTable");
+    else
+        LoadStringTables("StringTable");
 
     wchar_t wszLine[INI_LINE_CHARS];
     for (DWORD j = 0; GetDecoratedLineW(L"Strings", j, wszLine, INI_LINE_CHARS, 0); ++j) {

@@ -12,34 +12,13 @@
 #include <vector>
 
 #include "core/conversions.h"
+#include "core/holders.h"
 #include "core/trace.h"
 #include "installer/lmprofinst.h"
+#include "resources/resource_ids.h"
 #include "ui/lmstbox.h"
 
 namespace {
-
-constexpr int IDD_PROFILE_PAGE = 107;
-constexpr int IDB_CHECK_EMPTY = 108;
-constexpr int IDB_CHECK_TICKED = 109;
-constexpr int IDC_LIST = 1000;
-constexpr int IDC_BACK = 1002;
-constexpr int IDC_NEXT = 1003;
-constexpr int IDC_CANCEL = 1004;
-constexpr int IDC_LOGO = 1005;
-constexpr int IDC_HEADER_LINE = 1007;
-constexpr int IDC_TITLE = 1013;
-constexpr int IDC_SUBTITLE = 1014;
-
-constexpr int TXT_BACK = 1007;
-constexpr int TXT_NEXT = 1008;
-constexpr int TXT_CANCEL = 1009;
-constexpr int TXT_CONFIRM_CANCEL = 1015;
-constexpr int TXT_PROCESSING = 1051;
-constexpr int TXT_COMMON_PROFILES = 1062;
-constexpr int TXT_TITLE = 3011;
-constexpr int TXT_SUBTITLE = 3012;
-constexpr int TXT_COLUMN_PROFILES = 3013;
-constexpr int TXT_COLUMN_DESCRIPTION = 3014;
 
 constexpr int TEXT_CHARS = 260;
 constexpr int BUTTON_PADDING = 12;   // dialog units a button's face needs beside its label
@@ -68,7 +47,7 @@ RECT ControlRect(HWND hPage, int nId)
 // and grows only when the row no longer fits right of the list's left edge.
 void FitButtonsToLabels(HWND hPage)
 {
-    const int ids[] = {IDC_BACK, IDC_NEXT, IDC_CANCEL};
+    const int ids[] = {IDC_PAGE_BACK, IDC_PAGE_NEXT, IDC_PAGE_CANCEL};
     RECT rcPadding = {0, 0, BUTTON_PADDING, 0};
     MapDialogRect(hPage, &rcPadding);
     RECT rcButtons[3];
@@ -77,10 +56,11 @@ void FitButtonsToLabels(HWND hPage)
         HWND hButton = GetDlgItem(hPage, ids[i]);
         rcButtons[i] = ControlRect(hPage, ids[i]);
         nWidths[i] = rcButtons[i].right - rcButtons[i].left;
-        HDC hdc = GetDC(hButton);
-        if (!hdc)
+        AutoWindowDC dc(hButton);
+        if (!dc)
             continue;
-        HGDIOBJ hOldFont = SelectObject(hdc, reinterpret_cast<HGDIOBJ>(SendMessageA(hButton, WM_GETFONT, 0, 0)));
+        HDC hdc = dc.Get();
+        AutoSelect font(hdc, reinterpret_cast<HGDIOBJ>(SendMessageA(hButton, WM_GETFONT, 0, 0)));
         RECT rcText = {};
         // Measured as the button draws it: one line, "&" marking the underlined letter. The
         // page of the wide mode holds wide labels; the ANSI page (Windows 9x, which has no wide
@@ -97,15 +77,13 @@ void FitButtonsToLabels(HWND hPage)
         }
         if (nHeight)
             nWidths[i] = std::max<int>(nWidths[i], rcText.right - rcText.left + rcPadding.right);
-        SelectObject(hdc, hOldFont);
-        ReleaseDC(hButton, hdc);
     }
     RECT rcClient;
     GetClientRect(hPage, &rcClient);
     int nMargin = rcClient.right - rcButtons[2].right;
     int nGaps[2] = {rcButtons[1].left - rcButtons[0].right, rcButtons[2].left - rcButtons[1].right};
     int nRow = nWidths[0] + nGaps[0] + nWidths[1] + nGaps[1] + nWidths[2];
-    int nGrow = ControlRect(hPage, IDC_LIST).left + nRow + nMargin - rcClient.right;
+    int nGrow = ControlRect(hPage, IDC_PAGE_LIST).left + nRow + nMargin - rcClient.right;
     if (nGrow > 0) {
         RECT rcPage;
         GetWindowRect(hPage, &rcPage);
@@ -128,6 +106,40 @@ void FitButtonsToLabels(HWND hPage)
                      rcButtons[i].bottom - rcButtons[i].top, SWP_NOZORDER | SWP_NOACTIVATE);
         nRight -= nWidths[i] + (i ? nGaps[i - 1] : 0);
     }
+}
+
+// The palette of a logo with a colour table (selected into hdcLogo), so that it draws in its
+// own colours on a palette display; none for a logo without one. The palette holds as many
+// entries as the table has, never a fixed 256 read past it.
+HPALETTE CreateLogoPalette(HDC hdcLogo, const BITMAP& bm)
+{
+    RGBQUAD colours[256];
+    UINT nColours = bm.bmBitsPixel <= 8 ? GetDIBColorTable(hdcLogo, 0, 256, colours) : 0;
+    if (!nColours)
+        return nullptr;
+    std::vector<BYTE> buf(sizeof(LOGPALETTE) + nColours * sizeof(PALETTEENTRY));
+    LOGPALETTE* pPal = reinterpret_cast<LOGPALETTE*>(buf.data());
+    pPal->palVersion = 0x300;
+    pPal->palNumEntries = WORD(nColours);
+    for (UINT i = 0; i < nColours; ++i)
+        pPal->palPalEntry[i] = {colours[i].rgbRed, colours[i].rgbGreen, colours[i].rgbBlue, 0};
+    return CreatePalette(pPal);
+}
+
+// Draws the installer's logo (which stays the installer's: never deleted here) at the right
+// edge of its place in the header.
+void DrawLogo(HWND hPage, HDC hdc, HBITMAP hLogo, const BITMAP& bm)
+{
+    RECT rcLogo = ControlRect(hPage, IDC_PAGE_LOGO);
+    AutoMemoryDC memory(hdc);
+    if (!memory)
+        return;
+    AutoSelect selected(memory.Get(), hLogo);
+    AutoGdiObject<HPALETTE> palette(CreateLogoPalette(memory.Get(), bm));
+    AutoSelectPalette selectedPalette(hdc, palette.Get());
+    if (selectedPalette)
+        RealizePalette(hdc);
+    BitBlt(hdc, rcLogo.right - 3 - bm.bmWidth, rcLogo.top, bm.bmWidth, bm.bmHeight, memory.Get(), 0, 0, SRCCOPY);
 }
 
 // Whether a key moves the list's focus (nFocus, -1 for none) to another of its nRows rows: a
@@ -167,7 +179,7 @@ INT_PTR CALLBACK ProfInstDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lPa
         pPackage->OnCommand(hDlg, LOWORD(wParam));
         return TRUE;
     case WM_CLOSE:
-        pPackage->OnCommand(hDlg, IDC_CANCEL);
+        pPackage->OnCommand(hDlg, IDC_PAGE_CANCEL);
         return TRUE;
     case WM_NOTIFY:
         return pPackage->OnNotify(hDlg, reinterpret_cast<const NMHDR*>(lParam));
@@ -186,11 +198,11 @@ INT_PTR CALLBACK ProfInstDlgProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM lPa
     }
 }
 
-int LMPROFINST::RunWizardPage(SETUPDATA* pSetup)
+int LMPROFINST::RunWizardPage(SETUPDATA* pSetup, size_t cbSetup)
 {
-    m_pSetup = pSetup;
-    if (m_nEntries <= 0 || !pSetup)
-        return pSetup ? LONG(setupdata::U32(pSetup, setupdata::OFF_NO_SLOT_RESULT)) : 0;
+    m_setup = setupdata::Block(pSetup, cbSetup);
+    if (m_nEntries <= 0 || !m_setup)
+        return m_setup ? m_setup.I32(setupdata::OFF_NO_SLOT_RESULT) : 0;
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
     INT_PTR nResult;
@@ -213,7 +225,7 @@ BOOL LMPROFINST::OnInit(HWND hPage)
     wchar_t wszText[TEXT_CHARS];
 
     char szTitle[TEXT_CHARS] = "";
-    setupdata::CopyText(m_pSetup, setupdata::OFF_TITLE, szTitle, sizeof(szTitle));
+    m_setup.CopyText(setupdata::OFF_TITLE, szTitle, sizeof(szTitle));
     if (m_bAnsi) {
         SetWindowTextA(hPage, szTitle);
     } else if (ConvertAnsiToWideCell(wszText, TEXT_CHARS, szTitle, m_uCodePage)) {
@@ -221,14 +233,13 @@ BOOL LMPROFINST::OnInit(HWND hPage)
     }
 
     m_hPage = hPage;
-    SetWindowPos(hPage, nullptr, LONG(setupdata::U32(m_pSetup, setupdata::OFF_LEFT)),
-                 LONG(setupdata::U32(m_pSetup, setupdata::OFF_TOP)), 0, 0,
+    SetWindowPos(hPage, nullptr, m_setup.I32(setupdata::OFF_LEFT), m_setup.I32(setupdata::OFF_TOP), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOREDRAW);
 
-    m_hList = GetDlgItem(hPage, IDC_LIST);
+    m_hList = GetDlgItem(hPage, IDC_PAGE_LIST);
     SendMessageA(m_hList, WM_SETFONT, reinterpret_cast<WPARAM>(m_hBodyFont), FALSE);
     SendMessageA(m_hList, LVM_SETITEMCOUNT, 10, 0);
-    const struct { int nText; int cx; } columns[] = {{TXT_COLUMN_PROFILES, 132}, {TXT_COLUMN_DESCRIPTION, 329}};
+    const struct { int nText; int cx; } columns[] = {{IDS_COLUMN_PROFILES, 132}, {IDS_COLUMN_DESCRIPTION, 329}};
     for (int i = 0; i < 2; ++i) {
         LVCOLUMNA col = {};
         col.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -240,7 +251,7 @@ BOOL LMPROFINST::OnInit(HWND hPage)
     }
 
     const struct { int nId; int nText; } buttons[] = {
-        {IDC_BACK, TXT_BACK}, {IDC_NEXT, TXT_NEXT}, {IDC_CANCEL, TXT_CANCEL}};
+        {IDC_PAGE_BACK, IDS_BACK}, {IDC_PAGE_NEXT, IDS_NEXT}, {IDC_PAGE_CANCEL, IDS_CANCEL}};
     for (const auto& button : buttons) {
         HWND hButton = GetDlgItem(hPage, button.nId);
         SendMessageA(hButton, WM_SETFONT, reinterpret_cast<WPARAM>(m_hBodyFont), FALSE);
@@ -265,7 +276,7 @@ BOOL LMPROFINST::OnInit(HWND hPage)
         sub.pszText = m_pEntries[i].szDescription;
         SendMessageA(m_hList, LVM_SETITEMTEXTA, nRow, reinterpret_cast<LPARAM>(&sub));
     }
-    SetFocus(GetDlgItem(hPage, IDC_NEXT));
+    SetFocus(GetDlgItem(hPage, IDC_PAGE_NEXT));
     return FALSE;
 }
 
@@ -294,25 +305,25 @@ void LMPROFINST::ClearListSelection()
 BOOL LMPROFINST::OnCommand(HWND hPage, int nId)
 {
     switch (nId) {
-    case IDC_BACK:
+    case IDC_PAGE_BACK:
         EndDialog(hPage, -1);
         break;
-    case IDC_NEXT:
+    case IDC_PAGE_NEXT:
         EndDialog(hPage, 1);
         break;
-    case IDC_CANCEL: {
+    case IDC_PAGE_CANCEL: {
         char szTitle[TEXT_CHARS] = "";
-        if (m_pSetup)
-            setupdata::CopyText(m_pSetup, setupdata::OFF_TITLE, szTitle, sizeof(szTitle));
+        if (m_setup)
+            m_setup.CopyText(setupdata::OFF_TITLE, szTitle, sizeof(szTitle));
         int nAnswer;
         if (m_bAnsi) {
             char szText[TEXT_CHARS];
-            nAnswer = MessageBoxA(hPage, m_pLang->GetLangStringA(TXT_CONFIRM_CANCEL, szText, TEXT_CHARS), szTitle,
+            nAnswer = MessageBoxA(hPage, m_pLang->GetLangStringA(IDS_CONFIRM_CANCEL, szText, TEXT_CHARS), szTitle,
                                   MB_OKCANCEL | MB_ICONQUESTION);
         } else {
             wchar_t wszText[TEXT_CHARS] = L"";
             wchar_t wszTitle[TEXT_CHARS] = L"";
-            m_pLang->GetLangStringW(TXT_CONFIRM_CANCEL, wszText, TEXT_CHARS);
+            m_pLang->GetLangStringW(IDS_CONFIRM_CANCEL, wszText, TEXT_CHARS);
             ConvertAnsiToWideCell(wszTitle, TEXT_CHARS, szTitle, m_uCodePage);
             nAnswer = MessageBoxW(hPage, wszText, wszTitle, MB_OKCANCEL | MB_ICONQUESTION);
         }
@@ -328,7 +339,7 @@ BOOL LMPROFINST::OnCommand(HWND hPage, int nId)
 
 BOOL LMPROFINST::OnNotify(HWND hPage, const NMHDR* pHdr)
 {
-    if (!pHdr || pHdr->idFrom != IDC_LIST || pHdr->hwndFrom != m_hList)
+    if (!pHdr || pHdr->idFrom != IDC_PAGE_LIST || pHdr->hwndFrom != m_hList)
         return TRUE;
     switch (pHdr->code) {
     case LVN_KEYDOWN: {
@@ -384,7 +395,7 @@ BOOL LMPROFINST::OnMeasureItem(HWND hPage, MEASUREITEMSTRUCT* pMeasure)
 
 BOOL LMPROFINST::OnDrawItem(HWND hPage, const DRAWITEMSTRUCT* pDraw)
 {
-    if (!pDraw || pDraw->CtlID != IDC_LIST || pDraw->itemID == UINT(-1))
+    if (!pDraw || pDraw->CtlID != IDC_PAGE_LIST || pDraw->itemID == UINT(-1))
         return FALSE;
     if (pDraw->itemAction != ODA_DRAWENTIRE && pDraw->itemAction != ODA_SELECT && pDraw->itemAction != ODA_FOCUS)
         return TRUE;
@@ -402,10 +413,10 @@ BOOL LMPROFINST::OnDrawItem(HWND hPage, const DRAWITEMSTRUCT* pDraw)
     // texts in white boxes on a blue bar).
     COLORREF crWindow = GetSysColor(COLOR_WINDOW);
     COLORREF crHanded = SetBkColor(hdc, crWindow);
-    HPEN hPen = CreatePen(PS_SOLID, 1, crWindow);
-    HBRUSH hBrush = CreateSolidBrush(crWindow);
-    HGDIOBJ hOldPen = SelectObject(hdc, hPen);
-    HGDIOBJ hOldBrush = SelectObject(hdc, hBrush);
+    AutoGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, crWindow));
+    AutoGdiObject<HBRUSH> brush(CreateSolidBrush(crWindow));
+    AutoSelect selectedPen(hdc, pen.Get());
+    AutoSelect selectedBrush(hdc, brush.Get());
 
     // The list hands the row over with a small margin, so the first column's right edge is
     // taken from the second column's cell rather than added to the row's left edge.
@@ -417,15 +428,14 @@ BOOL LMPROFINST::OnDrawItem(HWND hPage, const DRAWITEMSTRUCT* pDraw)
                           : rcRow.left + int(SendMessageA(m_hList, LVM_GETCOLUMNWIDTH, 0, 0));
     Rectangle(hdc, rcRow.left, rcRow.top, nFirstRight, rcRow.bottom);
 
-    HBITMAP hCheck = LoadBitmapA(m_hModule, MAKEINTRESOURCEA((pEntry->dwSelected & 1) ? IDB_CHECK_TICKED
-                                                                                       : IDB_CHECK_EMPTY));
-    if (hCheck) {
-        HDC hdcMem = CreateCompatibleDC(hdc);
-        HGDIOBJ hOldBitmap = SelectObject(hdcMem, hCheck);
-        BitBlt(hdc, rcRow.left, rcRow.top, CHECK_SIZE, CHECK_SIZE, hdcMem, 0, 0, SRCCOPY);
-        SelectObject(hdcMem, hOldBitmap);
-        DeleteDC(hdcMem);
-        DeleteObject(hCheck);
+    {
+        AutoGdiObject<HBITMAP> check(LoadBitmapA(
+            m_hModule, MAKEINTRESOURCEA((pEntry->dwSelected & 1) ? IDB_CHECK_TICKED : IDB_CHECK_EMPTY)));
+        AutoMemoryDC memory(hdc);
+        if (check && memory) {
+            AutoSelect selected(memory.Get(), check.Get());
+            BitBlt(hdc, rcRow.left, rcRow.top, CHECK_SIZE, CHECK_SIZE, memory.Get(), 0, 0, SRCCOPY);
+        }
     }
 
     char szText[TEXT_CHARS] = "";
@@ -446,84 +456,50 @@ BOOL LMPROFINST::OnDrawItem(HWND hPage, const DRAWITEMSTRUCT* pDraw)
 
     SetTextColor(hdc, crOldText);
     SetBkColor(hdc, crHanded);
-    SelectObject(hdc, hOldPen);
-    SelectObject(hdc, hOldBrush);
-    DeleteObject(hPen);
-    DeleteObject(hBrush);
     return TRUE;
 }
 
 BOOL LMPROFINST::OnPaint(HWND hPage)
 {
-    PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(hPage, &ps);
-    if (!hdc)
+    AutoPaint paint(hPage);
+    if (!paint)
         return TRUE;
-    int nSaved = SaveDC(hdc);
+    HDC hdc = paint.Get();
+    // Whatever the header selects (stock pen and brush, fonts) goes back when the paint ends.
+    AutoSavedDC saved(hdc);
 
     RECT rcPage;
     GetWindowRect(hPage, &rcPage);
-    RECT rcLine = ControlRect(hPage, IDC_HEADER_LINE);
+    RECT rcLine = ControlRect(hPage, IDC_PAGE_HEADER_LINE);
     SelectObject(hdc, GetStockObject(WHITE_PEN));
     SelectObject(hdc, GetStockObject(WHITE_BRUSH));
     Rectangle(hdc, 0, 0, rcPage.right - rcPage.left, rcLine.top + 2);
 
     SetBkMode(hdc, TRANSPARENT);
     char szText[TEXT_CHARS];
-    RECT rcTitle = ControlRect(hPage, IDC_TITLE);
+    RECT rcTitle = ControlRect(hPage, IDC_PAGE_TITLE);
     if (m_hTitleFont)
         SelectObject(hdc, m_hTitleFont);
-    DrawTextA(hdc, m_pLang->GetLangStringA(TXT_TITLE, szText, TEXT_CHARS), -1, &rcTitle, DT_NOCLIP);
-    RECT rcSubtitle = ControlRect(hPage, IDC_SUBTITLE);
+    DrawTextA(hdc, m_pLang->GetLangStringA(IDS_PAGE_TITLE, szText, TEXT_CHARS), -1, &rcTitle, DT_NOCLIP);
+    RECT rcSubtitle = ControlRect(hPage, IDC_PAGE_SUBTITLE);
     if (m_hBodyFont)
         SelectObject(hdc, m_hBodyFont);
-    DrawTextA(hdc, m_pLang->GetLangStringA(TXT_SUBTITLE, szText, TEXT_CHARS), -1, &rcSubtitle,
+    DrawTextA(hdc, m_pLang->GetLangStringA(IDS_PAGE_SUBTITLE, szText, TEXT_CHARS), -1, &rcSubtitle,
               DT_WORDBREAK | DT_NOCLIP);
 
-    HBITMAP hLogo = m_pSetup ? setupdata::Handle<HBITMAP>(m_pSetup, setupdata::OFF_LOGO) : nullptr;
+    HBITMAP hLogo = m_setup ? m_setup.Handle<HBITMAP>(setupdata::OFF_LOGO) : nullptr;
     BITMAP bm;
-    if (hLogo && GetObjectA(hLogo, sizeof(bm), &bm)) {
-        RECT rcLogo = ControlRect(hPage, IDC_LOGO);
-        HDC hdcMem = CreateCompatibleDC(hdc);
-        HGDIOBJ hOldBitmap = SelectObject(hdcMem, hLogo);
-        // A logo with a colour table draws in its own colours on a palette display. The
-        // palette holds as many entries as the table has, never a fixed 256 read past it.
-        HPALETTE hPalette = nullptr;
-        RGBQUAD colours[256];
-        UINT nColours = bm.bmBitsPixel <= 8 ? GetDIBColorTable(hdcMem, 0, 256, colours) : 0;
-        if (nColours) {
-            std::vector<BYTE> buf(sizeof(LOGPALETTE) + nColours * sizeof(PALETTEENTRY));
-            LOGPALETTE* pPal = reinterpret_cast<LOGPALETTE*>(buf.data());
-            pPal->palVersion = 0x300;
-            pPal->palNumEntries = WORD(nColours);
-            for (UINT i = 0; i < nColours; ++i)
-                pPal->palPalEntry[i] = {colours[i].rgbRed, colours[i].rgbGreen, colours[i].rgbBlue, 0};
-            hPalette = CreatePalette(pPal);
-            if (hPalette) {
-                SelectPalette(hdc, hPalette, FALSE);
-                RealizePalette(hdc);
-            }
-        }
-        BitBlt(hdc, rcLogo.right - 3 - bm.bmWidth, rcLogo.top, bm.bmWidth, bm.bmHeight, hdcMem, 0, 0, SRCCOPY);
-        SelectObject(hdcMem, hOldBitmap);
-        DeleteDC(hdcMem);
-        if (hPalette) {
-            SelectPalette(hdc, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), FALSE);
-            DeleteObject(hPalette);
-        }
-    }
-
-    RestoreDC(hdc, nSaved);
-    EndPaint(hPage, &ps);
+    if (hLogo && GetObjectA(hLogo, sizeof(bm), &bm))
+        DrawLogo(hPage, hdc, hLogo, bm);
     return TRUE;
 }
 
 BOOL LMPROFINST::OnMove(HWND hPage)
 {
     RECT rc;
-    if (m_pSetup && GetWindowRect(hPage, &rc)) {
-        setupdata::PutI32(m_pSetup, setupdata::OFF_LEFT, rc.left);
-        setupdata::PutI32(m_pSetup, setupdata::OFF_TOP, rc.top);
+    if (m_setup && GetWindowRect(hPage, &rc)) {
+        m_setup.PutI32(setupdata::OFF_LEFT, rc.left);
+        m_setup.PutI32(setupdata::OFF_TOP, rc.top);
     }
     return TRUE;
 }
@@ -536,16 +512,16 @@ BOOL LMPROFINST::OnDestroy(HWND hPage)
     return TRUE;
 }
 
-int LMPROFINST::InstallProfiles(SETUPDATA* pSetup)
+int LMPROFINST::InstallProfiles(SETUPDATA* pSetup, size_t cbSetup)
 {
     if (pSetup) {
-        m_pSetup = pSetup;
-        m_hBodyFont = setupdata::Handle<HFONT>(pSetup, setupdata::OFF_BODY_FONT);
+        m_setup = setupdata::Block(pSetup, cbSetup);
+        m_hBodyFont = m_setup.Handle<HFONT>(setupdata::OFF_BODY_FONT);
     }
     char szProcessing[TEXT_CHARS] = "";
     char szCommon[TEXT_CHARS] = "";
-    m_pLang->GetLangStringA(TXT_PROCESSING, szProcessing, TEXT_CHARS);
-    m_pLang->GetLangStringA(TXT_COMMON_PROFILES, szCommon, TEXT_CHARS);
+    m_pLang->GetLangStringA(IDS_PROCESSING, szProcessing, TEXT_CHARS);
+    m_pLang->GetLangStringA(IDS_COMMON_PROFILES, szCommon, TEXT_CHARS);
     char szMessage[2 * TEXT_CHARS];
     _snprintf(szMessage, sizeof(szMessage), "%s %s", szProcessing, szCommon);
     szMessage[sizeof(szMessage) - 1] = '\0';

@@ -2,13 +2,15 @@
 
 #include <algorithm>
 
+#include "codec/languages.h"
 #include "core/conversions.h"
 #include "core/trace.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
 // RT_HTML by number: the A form takes it on Windows 9x as well as on NT.
-const char* const TABLE_RESOURCE_TYPE = MAKEINTRESOURCEA(23);
+const char* const TABLE_RESOURCE_TYPE = MAKEINTRESOURCEA(RT_LANG_TABLE);
 
 }  // namespace
 
@@ -88,18 +90,5 @@ char* LMLANGSPRT::GetLangStringA(int nId, char* pszBuf, int nSize)
 
 void LMLANGSPRT::ChooseCodePage()
 {
-    switch (m_dwLanguage & 0xFF) {
-    case 0x05:   // Czech
-    case 0x13:   // Dutch
-    case 0x15:   // Polish
-        m_uCodePage = 1250;
-        break;
-    case 0x08: m_uCodePage = 1253; break;   // Greek
-    case 0x11: m_uCodePage = 932; break;    // Japanese
-    case 0x12: m_uCodePage = 949; break;    // Korean
-    case 0x19: m_uCodePage = 1251; break;   // Russian
-    case 0xC0: m_uCodePage = 936; break;    // Chinese, Simplified
-    case 0xC1: m_uCodePage = 950; break;    // Chinese, Traditional
-    default: m_uCodePage = 1252; break;
-    }
+    m_uCodePage = LanguageCodePage(m_dwLanguage, LANG_READER_STRINGS, LANG_WESTERN_CODE_PAGE);
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/cells.h"
+#include "core/holders.h"
 #include "core/trace.h"
 
 namespace {
@@ -87,13 +88,9 @@ void LMSTBOX::CreateStatusBox()
     // Measured in the font the box draws with, so that a long message in a large font still
     // fits the box.
     RECT rcText = {0, 0, BOX_WIDTH, BOX_HEIGHT};
-    HDC hdc = GetDC(m_hParent);
-    if (hdc) {
-        HGDIOBJ hOldFont = m_hFont ? SelectObject(hdc, m_hFont) : nullptr;
-        DrawTextA(hdc, m_szText, -1, &rcText, DT_CALCRECT | DT_SINGLELINE);
-        if (hOldFont)
-            SelectObject(hdc, hOldFont);
-        ReleaseDC(m_hParent, hdc);
+    if (AutoWindowDC dc(m_hParent); dc) {
+        AutoSelect font(dc.Get(), m_hFont);
+        DrawTextA(dc.Get(), m_szText, -1, &rcText, DT_CALCRECT | DT_SINGLELINE);
     }
     int nWidth = rcText.right - rcText.left > BOX_WIDTH ? rcText.right - rcText.left + TEXT_MARGIN : BOX_WIDTH;
     int x = rcDesktop.left + (rcDesktop.right - rcDesktop.left - nWidth) / 2;
@@ -119,37 +116,37 @@ void LMSTBOX::OnPaint(HWND hWnd, bool bPaintMessage)
 {
     int nCount = m_nPaintCount;
     TraceLog("LMSTBOX::OnPaint, %d\n", nCount);
-    PAINTSTRUCT ps;
-    HDC hdc = bPaintMessage ? BeginPaint(hWnd, &ps) : GetDC(hWnd);
-    if (!hdc)
-        return;
+    if (bPaintMessage) {
+        AutoPaint paint(hWnd);
+        if (!paint)
+            return;
+        Draw(hWnd, paint.Get(), nCount);
+    } else {
+        AutoWindowDC dc(hWnd);
+        if (!dc)
+            return;
+        Draw(hWnd, dc.Get(), nCount);
+    }
+    ++m_nPaintCount;
+}
+
+void LMSTBOX::Draw(HWND hWnd, HDC hdc, int nCount)
+{
     SetBkMode(hdc, TRANSPARENT);
     RECT rc;
     GetClientRect(hWnd, &rc);
     COLORREF cr = GetSysColor(COLOR_INACTIVEBORDER);
-    HBRUSH hBrush = CreateSolidBrush(cr);
-    HPEN hPen = CreatePen(PS_SOLID, 1, cr);
-    HGDIOBJ hOldBrush = SelectObject(hdc, hBrush);
-    HGDIOBJ hOldPen = SelectObject(hdc, hPen);
-    HGDIOBJ hOldFont = m_hFont ? SelectObject(hdc, m_hFont) : nullptr;
+    AutoGdiObject<HBRUSH> brush(CreateSolidBrush(cr));
+    AutoGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, cr));
+    AutoSelect selectedBrush(hdc, brush.Get());
+    AutoSelect selectedPen(hdc, pen.Get());
+    AutoSelect selectedFont(hdc, m_hFont);
 
     char szLine[300];
     _snprintf(szLine, sizeof(szLine), "%s (%d)", m_szText, nCount);
     szLine[sizeof(szLine) - 1] = '\0';
     Rectangle(hdc, rc.left, rc.top, rc.right, rc.bottom);
     DrawTextA(hdc, szLine, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-
-    if (hOldFont)
-        SelectObject(hdc, hOldFont);
-    SelectObject(hdc, hOldBrush);
-    SelectObject(hdc, hOldPen);
-    DeleteObject(hBrush);
-    DeleteObject(hPen);
-    if (bPaintMessage)
-        EndPaint(hWnd, &ps);
-    else
-        ReleaseDC(hWnd, hdc);
-    ++m_nPaintCount;
 }
 
 DWORD WINAPI LMSTBOX::StatusBoxProc(LPVOID pParam)

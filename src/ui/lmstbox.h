@@ -38,6 +38,8 @@ private:
 
     // The painter's second between two paints; the destructor cuts it short.
     void WaitASecond();
+    // Fills the window and writes the text with the count into it.
+    void Draw(HWND hWnd, HDC hdc, int nCount);
 };
 
 LRESULT CALLBACK StatusBoxWndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);

@@ -56,68 +56,6 @@ std::string FirstDifference(const Bytes& a, const Bytes& b, size_t from, size_t 
     return "";
 }
 
-// ---- files --------------------------------------------------------------------------------
-
-Bytes ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const Bytes& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-}
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-namespace {
-
-void EmptyFolder(const std::string& dir)
-{
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    for (BOOL bMore = h != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(h, &fd)) {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            DeleteFileA((dir + "\\" + fd.cFileName).c_str());
-    }
-    if (h != INVALID_HANDLE_VALUE)
-        FindClose(h);
-}
-
-}  // namespace
-
-WorkFolder::WorkFolder(const std::string& name)
-{
-    char szTemp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, szTemp);
-    m_dir = std::string(szTemp) + "LmE2E " + name + " files";
-    EmptyFolder(m_dir);
-    CreateDirectoryA(m_dir.c_str(), nullptr);
-}
-
-WorkFolder::~WorkFolder()
-{
-    for (auto it = m_subDirs.rbegin(); it != m_subDirs.rend(); ++it) {
-        EmptyFolder(*it);
-        RemoveDirectoryA(it->c_str());
-    }
-    EmptyFolder(m_dir);
-    RemoveDirectoryA(m_dir.c_str());
-}
-
-std::string WorkFolder::SubDir(const std::string& name)
-{
-    std::string dir = Path(name);
-    CreateDirectoryA(dir.c_str(), nullptr);
-    m_subDirs.push_back(dir);
-    return dir;
-}
-
 // ---- profile files ------------------------------------------------------------------------
 
 std::vector<FileEntry> Entries(const Bytes& file)
@@ -176,10 +114,7 @@ std::string TestPrinter::DataFilePrefix() const
 
 std::unique_ptr<LMPROFJXP> TestPrinter::Session() const
 {
-    std::wstring wide(m_name.begin(), m_name.end());
-    return std::unique_ptr<LMPROFJXP>(new LMPROFJXP(
-        nullptr, RunsAsWin9x() ? static_cast<const void*>(m_name.c_str()) : static_cast<const void*>(wide.c_str()),
-        nullptr));
+    return OpenSession(m_name);
 }
 
 Bytes TestPrinter::DefaultDevMode() const
@@ -247,19 +182,7 @@ std::map<std::string, DWORD> TestPrinter::IndexTypes(int nRegNum) const
 
 Bytes TestPrinter::Data(const char* pszValue, DWORD* pdwType) const
 {
-    HKEY h = nullptr;
-    DWORD dwType = 0, cb = 0;
-    Bytes bytes;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DriverDataKey(m_name).c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS) {
-        if (RegQueryValueExA(h, pszValue, nullptr, &dwType, nullptr, &cb) == ERROR_SUCCESS) {
-            bytes.resize(cb);
-            RegQueryValueExA(h, pszValue, nullptr, &dwType, bytes.data(), &cb);
-        }
-        RegCloseKey(h);
-    }
-    if (pdwType)
-        *pdwType = dwType;
-    return bytes;
+    return PrinterData(m_name, pszValue, pdwType);
 }
 
 bool TestPrinter::HasData(const char* pszValue) const

@@ -15,7 +15,6 @@
 #include "fixture_names.h"
 #include "test_support.h"
 
-using Bytes = std::vector<BYTE>;
 
 // ---- DEVMODE views ------------------------------------------------------------------------
 
@@ -40,30 +39,6 @@ DWORD U32(const Bytes& v, size_t off);
 void PutU16At(Bytes& v, size_t off, WORD w);
 // "" when the two agree on [from, to); else where and how they first differ.
 std::string FirstDifference(const Bytes& a, const Bytes& b, size_t from, size_t to);
-
-// ---- files --------------------------------------------------------------------------------
-
-Bytes ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const Bytes& bytes);
-bool FileExists(const std::string& path);
-
-// A folder of its own for one test, its name with blanks in it as users' folders have; removed
-// with everything in it.
-class WorkFolder {
-public:
-    explicit WorkFolder(const std::string& name);
-    ~WorkFolder();
-    WorkFolder(const WorkFolder&) = delete;
-    WorkFolder& operator=(const WorkFolder&) = delete;
-    const std::string& Dir() const { return m_dir; }
-    std::string Path(const std::string& name) const { return m_dir + "\\" + name; }
-    // A folder inside this one, also removed at the end.
-    std::string SubDir(const std::string& name);
-
-private:
-    std::string m_dir;
-    std::vector<std::string> m_subDirs;
-};
 
 // ---- profile files built by hand from exported ones -------------------------------------------
 

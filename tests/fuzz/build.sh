@@ -25,11 +25,12 @@ mkdir -p "$OUT"
 COMMON=(-std=c++17 -g -fno-omit-frame-pointer -Wall -Wextra -I"$ROOT/src" -I"$HERE")
 FUZZ=(-O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
 
-# Every source a program may use: the decoders, the targets' shared header, this script.
+# Every source a program may use: the decoders, the console tool's (pack), the targets' shared
+# header, this script.
 stale() {
   local bin=$1
   [ -x "$bin" ] || return 0
-  [ -n "$(find "$ROOT/src/codec" "$HERE" -maxdepth 1 -type f \( -name '*.h' -o -name '*.cpp' -o -name build.sh \) \
+  [ -n "$(find "$ROOT/src/codec" "$ROOT/tools/lmprof" "$HERE" -maxdepth 1 -type f \( -name '*.h' -o -name '*.cpp' -o -name build.sh \) \
             -newer "$bin" -print -quit)" ]
 }
 
@@ -48,6 +49,10 @@ build "$OUT/devmode_fuzz" "${COMMON[@]}" "${FUZZ[@]}" "$HERE/devmode_fuzz.cpp" "
 build "$OUT/cmdline_fuzz" "${COMMON[@]}" "${FUZZ[@]}" "$HERE/cmdline_fuzz.cpp" "$ROOT/src/codec/command_line.cpp"
 build "$OUT/ini_fuzz" "${COMMON[@]}" "${FUZZ[@]}" "$HERE/ini_fuzz.cpp" "$ROOT/src/codec/ini_text.cpp"
 build "$OUT/lang_fuzz" "${COMMON[@]}" "${FUZZ[@]}" "$HERE/lang_fuzz.cpp" "$ROOT/src/codec/lang_table.cpp"
+LMPROF=$ROOT/tools/lmprof
+build "$OUT/pack_fuzz" "${COMMON[@]}" -I"$LMPROF" "${FUZZ[@]}" "$HERE/pack_fuzz.cpp" "$LMPROF/jxp_pack.cpp" \
+  "$LMPROF/json_reader.cpp" "$LMPROF/text_code_page.cpp" "$LMPROF/jxp_document.cpp" "$LMPROF/report.cpp" \
+  "$ROOT/src/codec/jxp_format.cpp" "$ROOT/src/codec/devmode_layout.cpp"
 build "$OUT/make_seeds" "${COMMON[@]}" -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
   "$HERE/make_seeds.cpp" "$ROOT/src/codec/jxp_format.cpp" "$ROOT/src/codec/store_records.cpp" \
   "$ROOT/src/codec/devmode_layout.cpp" "$ROOT/src/codec/command_line.cpp" "$ROOT/src/codec/lang_table.cpp"

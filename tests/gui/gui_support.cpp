@@ -12,15 +12,6 @@ namespace {
 
 WizardDll g_dll;
 
-template <typename Fn>
-bool Resolve(HMODULE h, const char* pszName, Fn* pfn, std::string* pWhy)
-{
-    *pfn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(h, pszName)));
-    if (!*pfn)
-        *pWhy += std::string(" missing export ") + pszName + ";";
-    return *pfn != nullptr;
-}
-
 // Visible top-level dialogs of one thread.
 struct FindDialog {
     HWND hExcept;
@@ -48,16 +39,13 @@ BOOL CALLBACK OnThreadWindow(HWND h, LPARAM lParam)
 
 bool LoadWizardDll(std::string* pWhy)
 {
-    std::string path = ExeFolder() + "..\\LmProfInst.dll";
-    g_dll.hModule = LoadLibraryA(path.c_str());
-    if (!g_dll.hModule) {
-        *pWhy = "cannot load " + path + ", error " + std::to_string(GetLastError());
+    g_dll.hModule = BuiltDll(pWhy);
+    if (!g_dll.hModule)
         return false;
-    }
     bool bAll = true;
-    bAll &= Resolve(g_dll.hModule, "LmProfileWizard", &g_dll.LmProfileWizard, pWhy);
-    bAll &= Resolve(g_dll.hModule, "LmProfileInstall", &g_dll.LmProfileInstall, pWhy);
-    bAll &= Resolve(g_dll.hModule, "LmRunModuleCount", &g_dll.LmRunModuleCount, pWhy);
+    bAll &= BindExport(g_dll.hModule, "LmProfileWizard", &g_dll.LmProfileWizard, pWhy);
+    bAll &= BindExport(g_dll.hModule, "LmProfileInstall", &g_dll.LmProfileInstall, pWhy);
+    bAll &= BindExport(g_dll.hModule, "LmRunModuleCount", &g_dll.LmRunModuleCount, pWhy);
     return bAll;
 }
 
@@ -66,62 +54,6 @@ const WizardDll& Wizard()
     return g_dll;
 }
 
-SetupBlock::SetupBlock(const char* pszPrinter, const char* pszModel, const std::string& folder, bool bAnsi)
-    : m_bytes(setupdata::BLOCK_SIZE + 64, 0)
-{
-    strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_TITLE]), "Printer Driver Setup");
-    strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_PRINTER_NAME]), pszPrinter);
-    strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_PRINTER_MODEL]), pszModel);
-    if (bAnsi) {
-        strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_SOURCE_FOLDER]), folder.c_str());
-    } else {
-        std::wstring wide(folder.begin(), folder.end());
-        memcpy(&m_bytes[setupdata::OFF_SOURCE_FOLDER], wide.c_str(), (wide.size() + 1) * 2);
-    }
-    auto put = [&](size_t off, DWORD dw) { memcpy(&m_bytes[off], &dw, 4); };
-    put(setupdata::OFF_OS_KIND, bAnsi ? OSKIND_WINME : OSKIND_WINXP);
-    put(setupdata::OFF_LEFT, 40);
-    put(setupdata::OFF_TOP, 30);
-    put(setupdata::OFF_NO_SLOT_RESULT, 7);
-    put(setupdata::OFF_LANGUAGE, GetUserDefaultLangID());
-    put(setupdata::OFF_CODE_PAGE, GetACP());
-    m_bytes[setupdata::OFF_TRACE] = 1;
-
-    m_hTitle = CreateFontA(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Shell Dlg");
-    m_hBody = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Shell Dlg");
-    // A 48 x 48 logo with a colour table of 16 entries: stripes of its colours.
-    struct {
-        BITMAPINFOHEADER h;
-        RGBQUAD colours[16];
-    } info = {};
-    info.h.biSize = sizeof(info.h);
-    info.h.biWidth = 48;
-    info.h.biHeight = 48;
-    info.h.biPlanes = 1;
-    info.h.biBitCount = 8;
-    info.h.biClrUsed = 16;
-    for (int i = 0; i < 16; ++i)
-        info.colours[i] = {BYTE(i * 16), BYTE(255 - i * 12), BYTE(60 + i * 8), 0};
-    void* pBits = nullptr;
-    m_hLogo = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &pBits, nullptr, 0);
-    if (m_hLogo && pBits) {
-        BYTE* p = static_cast<BYTE*>(pBits);
-        for (int y = 0; y < 48; ++y)
-            for (int x = 0; x < 48; ++x)
-                p[y * 48 + x] = BYTE(((x + y) / 6) % 16);
-    }
-    auto handle = [](HGDIOBJ h) { return DWORD(reinterpret_cast<ULONG_PTR>(h)); };
-    put(setupdata::OFF_LOGO, handle(m_hLogo));
-    put(setupdata::OFF_TITLE_FONT, handle(m_hTitle));
-    put(setupdata::OFF_BODY_FONT, handle(m_hBody));
-}
-
-SetupBlock::~SetupBlock()
-{
-    DeleteObject(m_hTitle);
-    DeleteObject(m_hBody);
-    DeleteObject(m_hLogo);
-}
 
 WizardRun::WizardRun(SETUPDATA* pSetup) : m_pSetup(pSetup), m_hThread(nullptr), m_dwThreadId(0), m_nResult(0x7fff)
 {

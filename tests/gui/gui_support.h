@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "installer/setupdata.h"
+#include "test_support.h"
 
 struct WizardDll {
     HMODULE hModule = nullptr;
@@ -19,26 +20,6 @@ struct WizardDll {
 // Loads <build>/LmProfInst.dll; false, with the reason, when it or an export is missing.
 bool LoadWizardDll(std::string* pWhy);
 const WizardDll& Wizard();
-
-// An installer's block as a driver installer fills it, in the user's language and code page
-// (what the process's locale says), with a logo and the two fonts.
-class SetupBlock {
-public:
-    // bAnsi: the block of a Windows 9x installer (8-bit source folder, ANSI calls).
-    SetupBlock(const char* pszPrinter, const char* pszModel, const std::string& folder, bool bAnsi = false);
-    ~SetupBlock();
-    SetupBlock(const SetupBlock&) = delete;
-    SetupBlock& operator=(const SetupBlock&) = delete;
-    SETUPDATA* Get() { return reinterpret_cast<SETUPDATA*>(m_bytes.data()); }
-    void PutI32(size_t off, LONG l) { memcpy(&m_bytes[off], &l, 4); }
-    LONG I32(size_t off) const { LONG l; memcpy(&l, &m_bytes[off], 4); return l; }
-    HFONT BodyFont() const { return m_hBody; }
-
-private:
-    std::vector<BYTE> m_bytes;
-    HFONT m_hTitle, m_hBody;
-    HBITMAP m_hLogo;
-};
 
 // LmProfileWizard on a thread of its own, as the installer's thread, while the test thread
 // plays the user.

@@ -10,7 +10,7 @@ src=${1:?usage: check_floors.sh SRC_DIR}
 
 # Bottom to top; folders on one line share a floor. Keep README.md's layout table in step.
 floors=(
-  "codec"                                 # portable decoders of outside bytes, the system's names
+  "resources codec"                       # resource numbers; portable decoders, the system's names
   "core"                                  # trace, probes, holders, cells, locale, the session's declaration and printer
   "settings store profile_file session"   # the session's operations, one class across four folders
   "ui removal"                            # language tables and status box; the removal engine
@@ -18,7 +18,7 @@ floors=(
   "api"                                   # the exports, DllMain and the command entries
 )
 # Folders that hold no C++ sources.
-unplaced_ok="resources"
+unplaced_ok=""
 
 declare -A floor_of
 for i in "${!floors[@]}"; do

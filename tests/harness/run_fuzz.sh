@@ -5,7 +5,7 @@
 # seed corpus and a working corpus kept under the build tree.
 #   run_fuzz.sh [SECONDS]
 # Environment: LMPROF_FUZZ_BUILD  build folder (default: $LMPROF_BUILD/fuzz, else build/fuzz)
-#              FUZZ_TARGETS        targets to run (default: jxp store devmode cmdline ini lang)
+#              FUZZ_TARGETS        targets to run (default: jxp store devmode cmdline ini lang pack)
 #              CXX_FUZZ            the clang++ to build with
 # Exit status: 0 nothing found, 1 a finding (reproducer under <build>/fuzz/findings/<target>/),
 # 2 the targets could not be built. Installs nothing.
@@ -14,7 +14,7 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 FUZZ_SRC=$ROOT/tests/fuzz
 OUT=${LMPROF_FUZZ_BUILD:-${LMPROF_BUILD:-$ROOT/build}/fuzz}
 PER_TARGET=${1:-30}
-TARGETS=${FUZZ_TARGETS:-jxp store devmode cmdline ini lang}
+TARGETS=${FUZZ_TARGETS:-jxp store devmode cmdline ini lang pack}
 
 case $PER_TARGET in
   ''|*[!0-9]*) echo "usage: $0 [SECONDS]" >&2; exit 2 ;;
@@ -33,6 +33,7 @@ max_len() {
     cmdline) echo 12288 ;;
     ini) echo 12288 ;;
     lang) echo 8192 ;;
+    pack) echo 16384 ;;
   esac
 }
 
@@ -64,9 +65,12 @@ for t in $TARGETS; do
     fi
   fi
 
+  # pack starts from the JSON of the console tool's test files.
+  seeds=$FUZZ_SRC/corpus/$t
+  [ "$t" = pack ] && seeds=$ROOT/tests/lmprof/files
   "$bin" -max_total_time="$PER_TARGET" -max_len="$(max_len "$t")" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$OUT/findings/$t/" \
-    "$OUT/work/$t" "$FUZZ_SRC/corpus/$t" >"$log" 2>&1
+    "$OUT/work/$t" "$seeds" >"$log" 2>&1
   rc=$?
 
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)

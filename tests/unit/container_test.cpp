@@ -15,7 +15,6 @@
 
 namespace {
 
-using Bytes = std::vector<BYTE>;
 
 // Plain C runtime file calls, which share the file with any other open.
 Bytes ReadWhole(const std::string& path)

@@ -13,6 +13,8 @@
 #include "core/trace.h"
 #include "driver/fixture_models.h"
 #include "fixture_names.h"
+#include "guarded_bytes.h"
+#include "settings/devmode_access.h"
 #include "test_support.h"
 
 namespace {
@@ -115,7 +117,7 @@ protected:
     std::vector<BYTE> m_default;
 };
 
-std::vector<BYTE> Bytes(std::initializer_list<uint32_t> words)
+std::vector<BYTE> Words(std::initializer_list<uint32_t> words)
 {
     std::vector<BYTE> out(words.size() * 4);
     size_t i = 0;
@@ -219,7 +221,7 @@ TEST_F(DevModeEngine, PlugInsFollowTheMainBlockAndKeepTheirSignature)
 
     std::vector<BYTE> block(Block(m_default, 20000), Block(m_default, 20000) + 128);
     PutU32(block.data(), 0);
-    std::vector<BYTE> record = Bytes({201, 128});
+    std::vector<BYTE> record = Words({201, 128});
     record.insert(record.end(), block.begin(), block.end());
     TraceCapture::Clear();
     std::vector<BYTE> after = Apply(m_default, {}, record);
@@ -231,9 +233,9 @@ TEST_F(DevModeEngine, PlugInsFollowTheMainBlockAndKeepTheirSignature)
     std::vector<BYTE> shorter(Block(m_default, 20000), Block(m_default, 20000) + 64);
     PutU32(shorter.data() + 12, 64);
     memset(shorter.data() + 16, 0xC3, 48);
-    std::vector<BYTE> records = Bytes({201, 64});
+    std::vector<BYTE> records = Words({201, 64});
     records.insert(records.end(), shorter.begin(), shorter.end());
-    std::vector<BYTE> form = Bytes({19, 6});
+    std::vector<BYTE> form = Words({19, 6});
     form.insert(form.end(), reinterpret_cast<const BYTE*>(L"B5"), reinterpret_cast<const BYTE*>(L"B5") + 6);
     records.insert(records.end(), form.begin(), form.end());
     TraceCapture::Clear();
@@ -386,7 +388,7 @@ TEST_F(DevModeEngine, EveryRecordHoldsTheBytesOfItsLayoutField)
 TEST_F(DevModeEngine, DamagedRecordsAreSkippedWithoutWritingOutsideTheirField)
 {
     // Unknown and never-applied identifiers, a u8 flag, the gutter bits, a cut record.
-    std::vector<BYTE> dwords = Bytes({5, 0x12345678, 32, 7, 106, 0x12, 77, 1, 11});
+    std::vector<BYTE> dwords = Words({5, 0x12345678, 32, 7, 106, 0x12, 77, 1, 11});
     std::vector<BYTE> before = m_default;
     PutU32(Main(before) + 672, 0xABCDEF07);
     std::vector<BYTE> after = Apply(before, dwords, {});
@@ -400,17 +402,17 @@ TEST_F(DevModeEngine, DamagedRecordsAreSkippedWithoutWritingOutsideTheirField)
 
     // Buffer records longer than their span or the form name, a plug-in record whose size field
     // disagrees with its length, then one that runs past the section: none is applied.
-    std::vector<BYTE> buffers = Bytes({31, 8, 0xAAAAAAAA, 0xBBBBBBBB});
-    std::vector<BYTE> longName = Bytes({19, 70});
+    std::vector<BYTE> buffers = Words({31, 8, 0xAAAAAAAA, 0xBBBBBBBB});
+    std::vector<BYTE> longName = Words({19, 70});
     longName.resize(longName.size() + 70, 'x');
     buffers.insert(buffers.end(), longName.begin(), longName.end());
     std::vector<BYTE> plug(64);
     memcpy(plug.data(), Block(before, 10000), 64);
     PutU32(plug.data() + 12, 600);
-    std::vector<BYTE> plugRecord = Bytes({201, 64});
+    std::vector<BYTE> plugRecord = Words({201, 64});
     plugRecord.insert(plugRecord.end(), plug.begin(), plug.end());
     buffers.insert(buffers.end(), plugRecord.begin(), plugRecord.end());
-    std::vector<BYTE> cut = Bytes({33, 20, 0x01010101});
+    std::vector<BYTE> cut = Words({33, 20, 0x01010101});
     buffers.insert(buffers.end(), cut.begin(), cut.end());
 
     TraceCapture::Clear();
@@ -638,4 +640,52 @@ TEST_F(DevModeApply, OlderShorterAnsiRecordTakesTheFieldsBothHold)
     EXPECT_STREQ("Letter", reinterpret_cast<char*>(pOld->dmFormName));
     // The fixture's main block opens the private part.
     EXPECT_EQ(41, GetU16(old.data() + cbOld + 486));
+}
+
+// The current DEVMODE a driver fills is read by its own sizes only where the buffer holds them:
+// a buffer too short for the size fields, or sizes that reach past it, are refused with a trace
+// line and never read past the buffer's end (the memory after it is unreadable).
+TEST(DevModeSizes, DriverFilledRecordsAreReadOnlyInsideTheirBuffer)
+{
+    InitTraceFlag(TRUE);
+    const char* const SHORT = "ApplyDevMode2Printer - DEVMODE size too small - %d\n";
+    const char* const DAMAGED = "ApplyDevMode2Printer - DocumentProperties error - 13\n";
+    struct {
+        bool bAnsi;
+        size_t cb;
+        WORD dmSize, dmDriverExtra;   // stored where the buffer holds them
+        const char* pszRefusal;       // nullptr: the sizes are taken
+    } cases[] = {
+        {false, 0, 0, 0, SHORT},      {false, 40, 0, 0, SHORT},     {false, 70, 70, 0, SHORT},
+        {false, 71, 71, 0, SHORT},    {false, 72, 72, 0, nullptr},  {false, 72, 0, 0, DAMAGED},
+        {false, 300, 220, 80, nullptr}, {false, 300, 220, 81, DAMAGED}, {false, 300, 300, 0, nullptr},
+        {true, 0, 0, 0, SHORT},       {true, 38, 38, 0, SHORT},     {true, 39, 39, 0, SHORT},
+        {true, 40, 40, 0, nullptr},   {true, 200, 156, 44, nullptr}, {true, 200, 156, 45, DAMAGED},
+        {true, 200, 0, 10, DAMAGED},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << (c.bAnsi ? "ANSI " : "wide ") << c.cb << " bytes, " << c.dmSize << " + "
+                                        << c.dmDriverExtra);
+        GuardedBytes record(c.cb);
+        ASSERT_TRUE(record);
+        size_t offSize = c.bAnsi ? 36 : 68;
+        record.Put(offSize, &c.dmSize, 2);
+        record.Put(offSize + 2, &c.dmDriverExtra, 2);
+        TraceCapture::Clear();
+        WORD dmSize = 0xEEEE, dmDriverExtra = 0xEEEE;
+        SetLastError(ERROR_INVALID_DATA);
+        bool bTaken = CurrentDevModeSizes(record.Get(), c.cb, c.bAnsi, &dmSize, &dmDriverExtra);
+        EXPECT_EQ(c.pszRefusal == nullptr, bTaken);
+        if (c.pszRefusal) {
+            char szLine[128];
+            wsprintfA(szLine, c.pszRefusal, int(c.cb));
+            EXPECT_EQ(std::vector<std::string>{szLine}, TraceCapture::Lines());
+            EXPECT_EQ(0xEEEE, dmSize) << "nothing handed out";
+        } else {
+            EXPECT_EQ(c.dmSize, dmSize);
+            EXPECT_EQ(c.dmDriverExtra, dmDriverExtra);
+            EXPECT_TRUE(TraceCapture::Lines().empty()) << TraceCapture::Dump();
+        }
+    }
+    InitTraceFlag(FALSE);
 }

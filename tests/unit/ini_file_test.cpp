@@ -85,6 +85,53 @@ TEST_F(IniFile, MissingFilesLeaveAnEmptyDocumentAndSayWhy)
     EXPECT_STREQ("", tooLong.FolderA());
 }
 
+// The document is loaded by one body for both widths of its name: each refusal traces the same
+// line, with the width's letter, and the UTF-16 form names the file where it always did.
+TEST_F(IniFile, BothNameWidthsTraceTheirRefusals)
+{
+    if (RunsAsWin9x())
+        GTEST_SKIP() << "Windows 9x opens no file by a UTF-16 name";
+    std::string absent = m_files.Path("absent.ini");
+    std::string small = m_files.Write("small.ini", "[S]\r\nKey=123456789012345678\r\n");
+    std::string be = m_files.Write("be.ini", Utf16Bytes(L"[S]\r\nKey=1234567890123456789\r\n", true));
+    std::string longName = m_files.Folder() + "\\" + std::string(260, 'n') + ".ini";
+    struct {
+        const std::string& path;
+        std::vector<std::string> lines;   // "%c" stands for the width's letter
+    } cases[] = {
+        {absent, {"IsIniUnicode%c\n", "IsIniUnicode%c - File Open failed - 2, [" + absent + "]\n",
+                  "LoadIniFile%c - File Open failed - 2<name>\n"}},
+        {small, {"IsIniUnicode%c\n", "LoadIniFile%c - File size is too small\n"}},
+        {be, {"IsIniUnicode%c\n", "IsIniUnicode%c - UTF-16 big-endian file refused - [" + be + "]\n"}},
+        {longName, {"LoadIniFile%c - File name too long\n"}},
+    };
+    for (const auto& c : cases) {
+        for (char width : {'A', 'W'}) {
+            SCOPED_TRACE(std::string(1, width) + " " + c.path.substr(c.path.rfind('\\')).substr(0, 16));
+            TraceCapture::Clear();
+            if (width == 'A') {
+                INIFILE ini(c.path.c_str(), 0);
+                EXPECT_EQ(0, ini.TextLength());
+            } else {
+                INIFILE ini(Widen(c.path).c_str(), 0);
+                EXPECT_EQ(0, ini.TextLength());
+            }
+            int nAt = 0;
+            for (std::string line : c.lines) {
+                for (size_t at; (at = line.find("%c")) != std::string::npos;)
+                    line.replace(at, 2, 1, width);
+                // The 8-bit form's failed open has always named the error only.
+                size_t at = line.find("<name>");
+                if (at != std::string::npos)
+                    line.replace(at, 6, width == 'A' ? "" : ", [" + c.path + "]");
+                nAt = TraceCapture::Find(line, nAt);
+                EXPECT_LE(0, nAt) << line << TraceCapture::Dump();
+                nAt = nAt < 0 ? 0 : nAt + 1;
+            }
+        }
+    }
+}
+
 TEST_F(IniFile, Utf16LittleEndianIsReadAndBigEndianRefused)
 {
     std::wstring text = L"[LmProfInst]\r\nFirst=kept\r\n;\r\n[Other]\r\nName=\x30EC\x30FC\x30B6\x30FC\r\n";

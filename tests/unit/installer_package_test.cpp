@@ -19,36 +19,6 @@ extern "C" int WINAPI LmRunGetModuleStrings(DWORD, DWORD);
 
 namespace {
 
-// An installer's block, filled as a driver installer would.
-class SetupBlock {
-public:
-    SetupBlock(const char* pszPrinter, const char* pszModel, const std::string& folder, bool bAnsi, DWORD dwLanguage)
-        : m_bytes(setupdata::BLOCK_SIZE + 64, 0)
-    {
-        strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_TITLE]), "Printer setup");
-        strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_PRINTER_NAME]), pszPrinter);
-        strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_PRINTER_MODEL]), pszModel);
-        if (bAnsi) {
-            strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_SOURCE_FOLDER]), folder.c_str());
-        } else {
-            std::wstring wide(folder.begin(), folder.end());
-            memcpy(&m_bytes[setupdata::OFF_SOURCE_FOLDER], wide.c_str(), (wide.size() + 1) * 2);
-        }
-        Put(setupdata::OFF_OS_KIND, bAnsi ? OSKIND_WINME : OSKIND_WINXP);
-        Put(setupdata::OFF_LANGUAGE, dwLanguage);
-        Put(setupdata::OFF_CODE_PAGE, 1252);
-        m_bytes[setupdata::OFF_TRACE] = 1;
-    }
-    void Put(size_t off, DWORD dw) { memcpy(&m_bytes[off], &dw, 4); }
-    void PutWideFolder(const std::wstring& folder)
-    {
-        memcpy(&m_bytes[setupdata::OFF_SOURCE_FOLDER], folder.c_str(), (folder.size() + 1) * 2);
-    }
-    SETUPDATA* Get() { return reinterpret_cast<SETUPDATA*>(m_bytes.data()); }
-
-private:
-    std::vector<BYTE> m_bytes;
-};
 
 class InstallerPackage : public testing::Test {
 protected:

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "codec/lang_table.h"
+#include "codec/languages.h"
 #include "test_support.h"
 #include "ui/lmlangsprt.h"
 
@@ -168,23 +170,36 @@ HMODULE LangResources::s_hModule = nullptr;
 TEST_F(LangResources, EveryTableIsItsSourceFileByteForByte)
 {
     std::string root = SourceRoot();
-    std::vector<BYTE> rc;
-    if (root.empty() || !ReadFileBytes(root + "src\\resources\\LmProfInst.rc", &rc))
+    std::vector<BYTE> rc, ids;
+    if (root.empty() || !ReadFileBytes(root + "src\\resources\\LmProfInst.rc", &rc) ||
+        !ReadFileBytes(root + "src\\resources\\resource_ids.h", &ids))
         GTEST_SKIP() << "the source tree is not reachable through drive Z: (" << root << ")";
 
-    // The resource script's lines `NNN 23 "lang/name.txt"`.
+    // The numbers, `#define IDR_LANG_NAME NNN`, and the resource script's lines that name them,
+    // `IDR_LANG_NAME RT_LANG_TABLE "lang/name.txt"`.
+    std::map<std::string, int> numbers;
+    std::istringstream header(std::string(ids.begin(), ids.end()));
+    for (std::string line; std::getline(header, line);) {
+        char szName[64];
+        int nResource;
+        if (sscanf(line.c_str(), "#define %63s %d", szName, &nResource) == 2 && strncmp(szName, "IDR_LANG_", 9) == 0)
+            numbers[szName] = nResource;
+    }
     std::map<int, std::string> files;
     std::istringstream script(std::string(rc.begin(), rc.end()));
     for (std::string line; std::getline(script, line);) {
-        size_t at = line.find(" 23 \"");
+        size_t at = line.find(" RT_LANG_TABLE \"");
         if (at == std::string::npos || line.find("//") == 0)
             continue;
-        int nResource = atoi(line.c_str());
-        std::string name = line.substr(at + 5, line.find('"', at + 5) - at - 5);
+        std::string name = line.substr(0, at);
+        ASSERT_EQ(1u, numbers.count(name)) << "no number for " << name;
+        int nResource = numbers[name];
+        std::string file = line.substr(at + 16, line.find('"', at + 16) - at - 16);
         EXPECT_EQ(0u, files.count(nResource)) << "listed twice: " << nResource;
-        files[nResource] = name;
+        files[nResource] = file;
     }
     ASSERT_EQ(23u, files.size());
+    ASSERT_EQ(23u, numbers.size());
     for (const TableInfo& t : TABLES) {
         ASSERT_EQ(1u, files.count(t.nResource)) << t.nResource;
         std::string path = root + "src\\resources\\" + files[t.nResource];
@@ -197,6 +212,23 @@ TEST_F(LangResources, EveryTableIsItsSourceFileByteForByte)
         EXPECT_FALSE(carried.empty()) << t.nResource;
         EXPECT_TRUE(source == carried) << t.nResource << " differs from " << path << ": " << carried.size()
                                        << " bytes carried, " << source.size() << " in the file";
+    }
+}
+
+// The library's language table and the tables it carries agree: the table a language is given
+// holds a section of that language, not only the English fallback.
+TEST_F(LangResources, EveryLanguageOfTheLanguageTableGetsATableOfItsOwnLanguage)
+{
+    for (size_t i = 0; i < kLanguageCount; ++i) {
+        const LanguageRow& row = kLanguages[i];
+        SCOPED_TRACE(testing::Message() << std::hex << row.dwLanguage);
+        std::vector<BYTE> bytes = ResourceBytes(s_hModule, row.nStringTable);
+        LangTable table;
+        table.Parse(bytes.data(), bytes.size());
+        ASSERT_EQ(1u, table.SectionCount());
+        uint32_t dwTag = 0;
+        ASSERT_TRUE(table.SectionTag(0, &dwTag));
+        EXPECT_EQ(row.dwLanguage, dwTag);
     }
 }
 

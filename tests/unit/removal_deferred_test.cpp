@@ -116,11 +116,6 @@ void MakeFile(const std::string& path, DWORD dwAttributes)
     SetFileAttributesA(path.c_str(), dwAttributes);
 }
 
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 void DeleteTree(const std::string& folder)
 {
     std::string from = folder + std::string(1, '\0');   // the list ends with a second zero

@@ -15,11 +15,6 @@
 #include "fixture_names.h"
 #include "test_support.h"
 
-inline std::string DriverDataKey(const std::string& printer)
-{
-    return "System\\CurrentControlSet\\Control\\Print\\Printers\\" + printer + "\\PrinterDriverData";
-}
-
 inline void WriteData(const std::string& printer, const char* pszValue, DWORD dwType, const void* pData, size_t cb)
 {
     HKEY h = nullptr;
@@ -103,27 +98,10 @@ protected:
         m_printer.reset();
         InitTraceFlag(FALSE);
     }
-    std::unique_ptr<LMPROFJXP> NewSession() const
-    {
-        std::wstring wide(m_name.begin(), m_name.end());
-        return std::unique_ptr<LMPROFJXP>(new LMPROFJXP(
-            nullptr, RunsAsWin9x() ? static_cast<const void*>(m_name.c_str()) : wide.c_str(), nullptr));
-    }
-    // The value's bytes as the registry holds them; empty when missing.
+    std::unique_ptr<LMPROFJXP> NewSession() const { return OpenSession(m_name); }
     std::vector<BYTE> Data(const char* pszValue, DWORD* pdwType = nullptr) const
     {
-        HKEY h = nullptr;
-        DWORD dwType = 0, cb = 0;
-        std::vector<BYTE> bytes;
-        RegOpenKeyExA(HKEY_LOCAL_MACHINE, DriverDataKey(m_name).c_str(), 0, KEY_READ, &h);
-        if (RegQueryValueExA(h, pszValue, nullptr, &dwType, nullptr, &cb) == ERROR_SUCCESS) {
-            bytes.resize(cb);
-            RegQueryValueExA(h, pszValue, nullptr, &dwType, bytes.data(), &cb);
-        }
-        RegCloseKey(h);
-        if (pdwType)
-            *pdwType = dwType;
-        return bytes;
+        return PrinterData(m_name, pszValue, pdwType);
     }
 
     std::string m_name;

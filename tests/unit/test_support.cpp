@@ -1,9 +1,12 @@
 #include "test_support.h"
 
+#include "core/sysenv.h"
 #include "core/trace.h"
 #include "core/waits.h"
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <cstring>
 #include <mutex>
 
@@ -253,4 +256,180 @@ int RunSelf(const std::string& args)
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return int(dwCode);
+}
+
+// ---- shared by every test executable ----------------------------------------------------------
+
+Bytes ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const Bytes& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+namespace {
+
+// Removes everything inside dir, read-only files and sub-folders included.
+void EmptyFolder(const std::string& dir)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    for (BOOL bMore = h != INVALID_HANDLE_VALUE; bMore; bMore = FindNextFileA(h, &fd)) {
+        std::string path = dir + "\\" + fd.cFileName;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (strcmp(fd.cFileName, ".") != 0 && strcmp(fd.cFileName, "..") != 0) {
+                EmptyFolder(path);
+                RemoveDirectoryA(path.c_str());
+            }
+        } else {
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+        }
+    }
+    if (h != INVALID_HANDLE_VALUE)
+        FindClose(h);
+}
+
+}  // namespace
+
+WorkFolder::WorkFolder(const std::string& name)
+{
+    char szTemp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, szTemp);
+    m_dir = std::string(szTemp) + "LmTest " + name + " files";
+    EmptyFolder(m_dir);
+    CreateDirectoryA(m_dir.c_str(), nullptr);
+}
+
+WorkFolder::~WorkFolder()
+{
+    EmptyFolder(m_dir);
+    RemoveDirectoryA(m_dir.c_str());
+}
+
+std::string WorkFolder::SubDir(const std::string& name)
+{
+    std::string dir = Path(name);
+    for (size_t i = m_dir.size() + 1; i <= dir.size(); ++i) {
+        if (i == dir.size() || dir[i] == '\\')
+            CreateDirectoryA(dir.substr(0, i).c_str(), nullptr);
+    }
+    return dir;
+}
+
+std::unique_ptr<LMPROFJXP> OpenSession(const std::string& printer)
+{
+    std::wstring wide(printer.begin(), printer.end());
+    return std::unique_ptr<LMPROFJXP>(new LMPROFJXP(
+        nullptr, RunsAsWin9x() ? static_cast<const void*>(printer.c_str()) : static_cast<const void*>(wide.c_str()),
+        nullptr));
+}
+
+std::string DriverDataKey(const std::string& printer)
+{
+    return "System\\CurrentControlSet\\Control\\Print\\Printers\\" + printer + "\\PrinterDriverData";
+}
+
+Bytes PrinterData(const std::string& printer, const char* pszValue, DWORD* pdwType)
+{
+    HKEY h = nullptr;
+    DWORD dwType = 0, cb = 0;
+    Bytes bytes;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DriverDataKey(printer).c_str(), 0, KEY_READ, &h) == ERROR_SUCCESS) {
+        if (RegQueryValueExA(h, pszValue, nullptr, &dwType, nullptr, &cb) == ERROR_SUCCESS) {
+            bytes.resize(cb);
+            RegQueryValueExA(h, pszValue, nullptr, &dwType, bytes.data(), &cb);
+            bytes.resize(cb);
+        }
+        RegCloseKey(h);
+    }
+    if (pdwType)
+        *pdwType = dwType;
+    return bytes;
+}
+
+HMODULE BuiltDll(std::string* pWhy, std::string* pPath)
+{
+    static HMODULE s_hModule = nullptr;
+    static std::string s_path;
+    if (!s_hModule) {
+        std::string relative = ExeFolder() + "..\\LmProfInst.dll";
+        char szFull[MAX_PATH] = "";
+        DWORD n = GetFullPathNameA(relative.c_str(), MAX_PATH, szFull, nullptr);
+        s_path = n > 0 && n < MAX_PATH ? szFull : relative;
+        s_hModule = LoadLibraryA(s_path.c_str());
+        if (!s_hModule && pWhy)
+            *pWhy = "cannot load " + s_path + ", error " + std::to_string(GetLastError());
+    }
+    if (pPath)
+        *pPath = s_path;
+    return s_hModule;
+}
+
+SetupBlock::SetupBlock(const char* pszPrinter, const char* pszModel, const std::string& folder, bool bAnsi,
+                       DWORD dwLanguage)
+    : m_bytes(setupdata::BLOCK_SIZE + 64, 0)
+{
+    strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_TITLE]), "Printer Driver Setup");
+    strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_PRINTER_NAME]), pszPrinter);
+    strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_PRINTER_MODEL]), pszModel);
+    if (bAnsi) {
+        strcpy(reinterpret_cast<char*>(&m_bytes[setupdata::OFF_SOURCE_FOLDER]), folder.c_str());
+    } else {
+        std::wstring wide(folder.begin(), folder.end());
+        memcpy(&m_bytes[setupdata::OFF_SOURCE_FOLDER], wide.c_str(), (wide.size() + 1) * 2);
+    }
+    auto put = [&](size_t off, DWORD dw) { memcpy(&m_bytes[off], &dw, 4); };
+    put(setupdata::OFF_OS_KIND, bAnsi ? OSKIND_WINME : OSKIND_WINXP);
+    put(setupdata::OFF_LEFT, 40);
+    put(setupdata::OFF_TOP, 30);
+    put(setupdata::OFF_NO_SLOT_RESULT, 7);
+    put(setupdata::OFF_LANGUAGE, dwLanguage ? dwLanguage : GetUserDefaultLangID());
+    put(setupdata::OFF_CODE_PAGE, dwLanguage ? 1252 : GetACP());
+    m_bytes[setupdata::OFF_TRACE] = 1;
+
+    m_hTitle = CreateFontA(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Shell Dlg");
+    m_hBody = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Shell Dlg");
+    // A 48 x 48 logo with a colour table of 16 entries: stripes of its colours.
+    struct {
+        BITMAPINFOHEADER h;
+        RGBQUAD colours[16];
+    } info = {};
+    info.h.biSize = sizeof(info.h);
+    info.h.biWidth = 48;
+    info.h.biHeight = 48;
+    info.h.biPlanes = 1;
+    info.h.biBitCount = 8;
+    info.h.biClrUsed = 16;
+    for (int i = 0; i < 16; ++i)
+        info.colours[i] = {BYTE(i * 16), BYTE(255 - i * 12), BYTE(60 + i * 8), 0};
+    void* pBits = nullptr;
+    m_hLogo = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &pBits, nullptr, 0);
+    if (m_hLogo && pBits) {
+        BYTE* p = static_cast<BYTE*>(pBits);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 48; ++x)
+                p[y * 48 + x] = BYTE(((x + y) / 6) % 16);
+    }
+    auto handle = [](HGDIOBJ h) { return DWORD(reinterpret_cast<ULONG_PTR>(h)); };
+    put(setupdata::OFF_LOGO, handle(m_hLogo));
+    put(setupdata::OFF_TITLE_FONT, handle(m_hTitle));
+    put(setupdata::OFF_BODY_FONT, handle(m_hBody));
+}
+
+SetupBlock::~SetupBlock()
+{
+    DeleteObject(m_hTitle);
+    DeleteObject(m_hBody);
+    DeleteObject(m_hLogo);
 }

@@ -4,8 +4,13 @@
 
 #include <winspool.h>
 
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "core/lmprofjxp.h"
+#include "installer/setupdata.h"
 
 // Collects every line sent to the debugger output stream by this process: Wine raises
 // DBG_PRINTEXCEPTION_C for OutputDebugStringA and OutputDebugStringW alike.
@@ -96,3 +101,78 @@ inline BYTE PatternByte(DWORD i, DWORD dwSeed)
 // Runs this test executable again with the arguments given and returns its exit code
 // (-1 when it could not be started).
 int RunSelf(const std::string& args);
+
+// ---- shared by every test executable ----------------------------------------------------------
+
+using Bytes = std::vector<BYTE>;
+
+Bytes ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const Bytes& bytes);
+bool FileExists(const std::string& path);
+
+// A folder of its own for one test under the temporary folder, its name with blanks in it as
+// users' folders have; emptied first if a crashed run left it, removed with everything in it.
+class WorkFolder {
+public:
+    explicit WorkFolder(const std::string& name);
+    ~WorkFolder();
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+    const std::string& Dir() const { return m_dir; }
+    std::string Path(const std::string& name) const { return m_dir + "\\" + name; }
+    // A folder inside this one (created with its parents), also removed at the end.
+    std::string SubDir(const std::string& name);
+
+private:
+    std::string m_dir;
+};
+
+// A session of the static library on the printer, in this copy's mode: the ANSI name on
+// Windows 9x, the wide one elsewhere.
+std::unique_ptr<LMPROFJXP> OpenSession(const std::string& printer);
+
+// Where the spooler keeps a printer's data, and one value of it as the registry holds it
+// (empty when missing).
+std::string DriverDataKey(const std::string& printer);
+Bytes PrinterData(const std::string& printer, const char* pszValue, DWORD* pdwType = nullptr);
+
+// The built LmProfInst.dll beside the tests' folder, loaded the way its callers load it (once);
+// null, with the reason, when it is missing.
+HMODULE BuiltDll(std::string* pWhy, std::string* pPath = nullptr);
+// Binds one export of the DLL by its undecorated name; false (the name added to *pWhy) when
+// the DLL lacks it.
+template <typename Fn>
+bool BindExport(HMODULE h, const char* pszName, Fn* pfn, std::string* pWhy)
+{
+    *pfn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(h, pszName)));
+    if (!*pfn)
+        *pWhy += std::string(" missing export ") + pszName + ";";
+    return *pfn != nullptr;
+}
+
+// An installer's block as a driver installer fills it, in the user's language and code page
+// (what the process's locale says), with a logo and the two fonts.
+class SetupBlock {
+public:
+    // bAnsi: the block of a Windows 9x installer (8-bit source folder, ANSI calls); a language
+    // given instead of the user's comes with code page 1252.
+    SetupBlock(const char* pszPrinter, const char* pszModel, const std::string& folder, bool bAnsi = false,
+               DWORD dwLanguage = 0);
+    ~SetupBlock();
+    SetupBlock(const SetupBlock&) = delete;
+    SetupBlock& operator=(const SetupBlock&) = delete;
+    SETUPDATA* Get() { return reinterpret_cast<SETUPDATA*>(m_bytes.data()); }
+    void PutI32(size_t off, LONG l) { memcpy(&m_bytes[off], &l, 4); }
+    void Put(size_t off, DWORD dw) { memcpy(&m_bytes[off], &dw, 4); }
+    void PutWideFolder(const std::wstring& folder)
+    {
+        memcpy(&m_bytes[setupdata::OFF_SOURCE_FOLDER], folder.c_str(), (folder.size() + 1) * 2);
+    }
+    LONG I32(size_t off) const { LONG l; memcpy(&l, &m_bytes[off], 4); return l; }
+    HFONT BodyFont() const { return m_hBody; }
+
+private:
+    std::vector<BYTE> m_bytes;
+    HFONT m_hTitle, m_hBody;
+    HBITMAP m_hLogo;
+};

@@ -10,7 +10,13 @@
 
 namespace {
 
+// The MinGW build prints with the C99 printf (gnu_printf); clang, which builds the fuzz targets,
+// knows only the plain archetype.
+#ifdef __clang__
+std::string Format(const char* pszFormat, ...) __attribute__((format(printf, 1, 2)));
+#else
 std::string Format(const char* pszFormat, ...) __attribute__((format(gnu_printf, 1, 2)));
+#endif
 std::string Format(const char* pszFormat, ...)
 {
     char sz[512];
@@ -38,39 +44,6 @@ bool FieldText(const uint8_t* pField, size_t n, std::string* pOut)
     return true;
 }
 
-// The length a known buffer record must have; 0 when its length is free (form name, plug-in).
-bool CheckBufferRecord(const JxpBufferItem& item, std::string* pWhy)
-{
-    if (item.dwId == devmode::RECORD_FORM_NAME) {
-        size_t cb = item.data.size();
-        if (cb == 0 || cb % 2 || cb > devmode::FORM_NAME_BYTES || GetU16(&item.data[cb - 2]) != 0) {
-            *pWhy = Format("form name record of %zu bytes is not a terminated name of at most 32 units", cb);
-            return false;
-        }
-        return true;
-    }
-    if (item.dwId == devmode::RECORD_PLUGIN) {
-        devmode::BlockHeader h;
-        if (!devmode::ReadBlockHeader(item.data.data(), item.data.size(), 0, &h) ||
-            h.dwSignature != devmode::BLOCK_SIGNATURE || h.dwSize != item.data.size()) {
-            *pWhy = Format("plug-in block record of %zu bytes has no block header of that size", item.data.size());
-            return false;
-        }
-        return true;
-    }
-    const devmode::BufferRecordDef* pDef = devmode::FindBufferRecord(item.dwId);
-    if (!pDef) {
-        *pWhy = Format("unknown buffer record %u", item.dwId);
-        return false;
-    }
-    if (item.data.size() != pDef->wLength) {
-        *pWhy = Format("buffer record %u holds %zu bytes, its field has %u", item.dwId, item.data.size(),
-                       unsigned(pDef->wLength));
-        return false;
-    }
-    return true;
-}
-
 // Reads the value records of a section; false with the damage noted.
 bool ReadValues(JxpDocument* pDoc, const uint8_t* pSection, size_t cb, uint64_t qwBase, const char* pszSection,
                 std::vector<JxpValueItem>* pOut)
@@ -87,7 +60,8 @@ bool ReadValues(JxpDocument* pDoc, const uint8_t* pSection, size_t cb, uint64_t 
                         : Format("%s record name has no terminator", pszSection));
             return false;
         }
-        pOut->push_back({qwAt, rec.szValueName, rec.dwType, std::vector<uint8_t>(rec.pData, rec.pData + rec.cbData)});
+        pOut->push_back({qwAt, rec.szValueName, rec.dwType, std::vector<uint8_t>(rec.pData, rec.pData + rec.cbData),
+                         FillOfField(reinterpret_cast<const uint8_t*>(rec.szValueName), sizeof(rec.szValueName))});
     }
     return true;
 }
@@ -168,10 +142,15 @@ JxpDocument DecodeJxp(const uint8_t* pData, size_t cb)
     doc.wDriverVersion = GetU16(pData + offsetof(JxpFileHeader, wDriverVersion));
     doc.wLanguage = GetU16(pData + offsetof(JxpFileHeader, wLanguage));
     doc.nCount = JxpProfileCount(pData);
+    doc.bMarkByte = pData[3];
+    doc.wReserved[0] = GetU16(pData + offsetof(JxpFileHeader, wReserved1));
+    doc.wReserved[1] = GetU16(pData + offsetof(JxpFileHeader, wReserved2));
+    doc.wReserved[2] = GetU16(pData + offsetof(JxpFileHeader, wReserved3));
     if (!FieldText(pData + offsetof(JxpFileHeader, szModel), 128, &doc.model)) {
         Damage(&doc, offsetof(JxpFileHeader, szModel), "model field of the header has no terminator");
         return doc;
     }
+    doc.modelFill = FillOfField(pData + offsetof(JxpFileHeader, szModel), 128);
     if (doc.nCount < 0) {
         Damage(&doc, offsetof(JxpFileHeader, nProfCount), Format("negative profile count %d", doc.nCount));
         return doc;
@@ -212,6 +191,10 @@ JxpDocument DecodeJxp(const uint8_t* pData, size_t cb)
                    Format("model of profile \"%s\" has no terminator", profile.name.c_str()));
             return doc;
         }
+        profile.nameFill = FillOfField(entry + offsetof(JxpEntryHeader, szProfileName), 32);
+        profile.descriptionFill = FillOfField(entry + offsetof(JxpEntryHeader, szDescription), 512);
+        profile.modelFill = FillOfField(entry + offsetof(JxpEntryHeader, szModel), 128);
+        profile.dwReserved = GetU32(entry + offsetof(JxpEntryHeader, dwReserved));
         profile.dwParam1 = GetU32(entry + offsetof(JxpEntryHeader, dwProfileParam1));
         profile.dwParam2 = GetU32(entry + offsetof(JxpEntryHeader, dwProfileParam2));
         for (int i = 0; i < JXP_SECTIONS; ++i)
@@ -232,6 +215,38 @@ JxpDocument DecodeJxp(const uint8_t* pData, size_t cb)
                Format("%llu bytes behind the last of %d profiles", (unsigned long long)(cb - walk.qwNext), doc.nCount));
     }
     return doc;
+}
+
+bool CheckBufferRecord(const JxpBufferItem& item, std::string* pWhy)
+{
+    if (item.dwId == devmode::RECORD_FORM_NAME) {
+        size_t cb = item.data.size();
+        if (cb == 0 || cb % 2 || cb > devmode::FORM_NAME_BYTES || GetU16(&item.data[cb - 2]) != 0) {
+            *pWhy = Format("form name record of %zu bytes is not a terminated name of at most 32 units", cb);
+            return false;
+        }
+        return true;
+    }
+    if (item.dwId == devmode::RECORD_PLUGIN) {
+        devmode::BlockHeader h;
+        if (!devmode::ReadBlockHeader(item.data.data(), item.data.size(), 0, &h) ||
+            h.dwSignature != devmode::BLOCK_SIGNATURE || h.dwSize != item.data.size()) {
+            *pWhy = Format("plug-in block record of %zu bytes has no block header of that size", item.data.size());
+            return false;
+        }
+        return true;
+    }
+    const devmode::BufferRecordDef* pDef = devmode::FindBufferRecord(item.dwId);
+    if (!pDef) {
+        *pWhy = Format("unknown buffer record %u", item.dwId);
+        return false;
+    }
+    if (item.data.size() != pDef->wLength) {
+        *pWhy = Format("buffer record %u holds %zu bytes, its field has %u", item.dwId, item.data.size(),
+                       unsigned(pDef->wLength));
+        return false;
+    }
+    return true;
 }
 
 std::string BufferRecordName(uint32_t dwId)
@@ -295,4 +310,15 @@ std::string HexBytes(const std::vector<uint8_t>& data, size_t nMax)
     if (data.size() > nMax)
         s += " ...";
     return s;
+}
+
+FieldFill FillOfField(const uint8_t* pField, size_t nField)
+{
+    size_t nText = FieldLength(reinterpret_cast<const char*>(pField), nField);
+    if (nText >= nField)
+        return FieldFill();
+    size_t nEnd = nField;
+    while (nEnd > nText + 1 && pField[nEnd - 1] == 0)
+        --nEnd;
+    return FieldFill(pField + nText + 1, pField + nEnd);
 }

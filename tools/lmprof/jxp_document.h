@@ -23,17 +23,25 @@ struct JxpBufferItem {
     std::vector<uint8_t> data;
 };
 
+// A text field's bytes behind its terminator. Readers ignore them, but files made by older
+// exporters carry leftovers there, and `pack` must give such a file back byte for byte. Held
+// without the zeros at its end; empty when the field is zero behind its text.
+using FieldFill = std::vector<uint8_t>;
+
 struct JxpValueItem {
     uint64_t qwOffset;
     std::string name;
     uint32_t dwType;
     std::vector<uint8_t> data;
+    FieldFill nameFill;
 };
 
 struct JxpProfile {
     uint64_t qwOffset;   // of the entry header
     std::string name, description, model;
+    FieldFill nameFill, descriptionFill, modelFill;
     uint32_t dwParam1 = 0, dwParam2 = 0;
+    uint32_t dwReserved = 0;             // the word at offset 552, which no reader looks at
     uint32_t dwSection[4] = {0, 0, 0, 0};
     std::vector<JxpDwordItem> dwords;
     std::vector<JxpBufferItem> buffers;
@@ -47,6 +55,11 @@ struct JxpDocument {
     uint16_t wLanguage = 0;
     int nCount = 0;
     std::string model;
+    FieldFill modelFill;
+    // Bytes no reader looks at: the one behind "JXP" (files with another than 0 there exist)
+    // and the reserved words at offsets 4, 6 and 14.
+    uint8_t bMarkByte = 0;
+    uint16_t wReserved[3] = {0, 0, 0};
     std::vector<JxpProfile> profiles;   // every profile decoded before the damage
     bool bDamaged = false;
     uint64_t qwDamageOffset = 0;
@@ -55,6 +68,11 @@ struct JxpDocument {
 
 // Decodes the file image and stops at the first damage.
 JxpDocument DecodeJxp(const uint8_t* pData, size_t cb);
+
+// Whether a buffer record is one an import takes: a form name of at most 32 units ending in a
+// zero unit, a plug-in block whose header carries the signature and the record's size, or a
+// known span of the main block of exactly that span's length. False with the reason.
+bool CheckBufferRecord(const JxpBufferItem& item, std::string* pWhy);
 
 // The record's name for a person: "PFDM_COPIES", "form name", "main block 22..41",
 // "plug-in block", or "record 999".
@@ -67,3 +85,6 @@ std::string PlugInName(uint16_t wId);
 // The form name carried by record 19 (UTF-16 code units, ASCII shown as is, others as \uXXXX).
 std::string FormNameText(const std::vector<uint8_t>& data);
 std::string HexBytes(const std::vector<uint8_t>& data, size_t nMax);
+
+// The bytes of a fixed text field behind the terminator of its text (zeros at the end dropped).
+FieldFill FillOfField(const uint8_t* pField, size_t nField);

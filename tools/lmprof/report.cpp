@@ -3,25 +3,41 @@
 #include <map>
 
 #include "codec/byte_cursor.h"
+#include "text_code_page.h"
 
 namespace {
 
-std::string Json(const std::string& s)
+// A JSON string: ASCII as it is and every other character escaped, so the output is the same
+// ASCII on every system whatever its console's code page.
+std::string JsonChars(const std::vector<uint32_t>& chars)
 {
     std::string out = "\"";
-    for (unsigned char c : s) {
-        char sz[8];
+    for (uint32_t c : chars) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += char(c);
         } else if (c < 0x20 || c >= 0x7F) {
-            snprintf(sz, sizeof(sz), "\\u%04x", c);
+            char sz[8];
+            snprintf(sz, sizeof(sz), "\\u%04x", unsigned(c));
             out += sz;
         } else {
             out += char(c);
         }
     }
     return out + "\"";
+}
+
+// A path or a text of the tool's own: each byte the character of its number.
+std::string Json(const std::string& s)
+{
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(s.data());
+    return JsonChars(std::vector<uint32_t>(p, p + s.size()));
+}
+
+// A text of the file: its bytes read through the file's code page (text_code_page.h).
+std::string JsonText(const std::string& bytes, uint16_t wCodePage)
+{
+    return JsonChars(BytesToChars(bytes, wCodePage));
 }
 
 std::string JsonBytes(const std::vector<uint8_t>& data)
@@ -71,14 +87,22 @@ void PrintValuesText(FILE* f, const char* pszWhat, const std::vector<JxpValueIte
                 v.data.size(), ValueText(v).c_str());
 }
 
-void PrintValuesJson(FILE* f, const std::vector<JxpValueItem>& values)
+// ", \"KEY_fill\": \"hex\"" for a field with bytes behind its text; nothing for the usual zeros.
+std::string JsonFill(const char* pszKey, const FieldFill& fill)
 {
-    for (size_t i = 0; i < values.size(); ++i) {
-        const JxpValueItem& v = values[i];
-        fprintf(f, "%s{\"offset\": %llu, \"name\": %s, \"type\": %u, \"type_name\": %s, \"size\": %zu, \"data\": %s}",
-                i ? ", " : "", (unsigned long long)v.qwOffset, Json(v.name).c_str(), v.dwType,
-                Json(RegTypeName(v.dwType)).c_str(), v.data.size(), JsonBytes(v.data).c_str());
+    return fill.empty() ? std::string() : std::string(", \"") + pszKey + "_fill\": " + JsonBytes(fill);
+}
+
+// The records of a list, one a line, so that a change to one record is one changed line.
+template <class T, class F>
+void PrintJsonList(FILE* f, const char* pszKey, const std::vector<T>& items, F print, bool bLast)
+{
+    fprintf(f, "   \"%s\": [", pszKey);
+    for (size_t i = 0; i < items.size(); ++i) {
+        fprintf(f, "%s\n    ", i ? "," : "");
+        print(items[i]);
     }
+    fprintf(f, "%s", bLast ? "]}" : "],\n");
 }
 
 }  // namespace
@@ -111,35 +135,37 @@ void PrintDocumentText(FILE* f, const std::string& path, const JxpDocument& doc)
 
 void PrintDocumentJson(FILE* f, const std::string& path, const JxpDocument& doc)
 {
-    fprintf(f, "{\"file\": %s, \"size\": %llu, \"model\": %s, \"driver_version\": %u, \"language\": %u, "
-               "\"profile_count\": %d,\n \"profiles\": [",
-            Json(path).c_str(), (unsigned long long)doc.qwSize, Json(doc.model).c_str(), doc.wDriverVersion,
-            doc.wLanguage, doc.nCount);
+    const uint16_t wCodePage = CodePageOfLanguage(doc.wLanguage);
+    fprintf(f, "{\"file\": %s, \"size\": %llu, \"model\": %s%s, \"driver_version\": %u, \"language\": %u,\n"
+               " \"code_page\": %u, \"reserved\": [%u, %u, %u, %u], \"profile_count\": %d,\n \"profiles\": [",
+            Json(path).c_str(), (unsigned long long)doc.qwSize, JsonText(doc.model, wCodePage).c_str(),
+            JsonFill("model", doc.modelFill).c_str(), doc.wDriverVersion, doc.wLanguage, wCodePage, doc.bMarkByte,
+            doc.wReserved[0], doc.wReserved[1], doc.wReserved[2], doc.nCount);
+    auto value = [&](const JxpValueItem& v) {
+        fprintf(f, "{\"offset\": %llu, \"name\": %s%s, \"type\": %u, \"type_name\": %s, \"size\": %zu, \"data\": %s}",
+                (unsigned long long)v.qwOffset, JsonText(v.name, wCodePage).c_str(), JsonFill("name", v.nameFill).c_str(),
+                v.dwType, Json(RegTypeName(v.dwType)).c_str(), v.data.size(), JsonBytes(v.data).c_str());
+    };
     for (size_t i = 0; i < doc.profiles.size(); ++i) {
         const JxpProfile& p = doc.profiles[i];
-        fprintf(f, "%s\n  {\"name\": %s, \"offset\": %llu, \"description\": %s, \"model\": %s, \"param1\": %u, "
-                   "\"param2\": %u, \"sections\": [%u, %u, %u, %u],\n   \"dwords\": [",
-                i ? "," : "", Json(p.name).c_str(), (unsigned long long)p.qwOffset, Json(p.description).c_str(),
-                Json(p.model).c_str(), p.dwParam1, p.dwParam2, p.dwSection[0], p.dwSection[1], p.dwSection[2],
-                p.dwSection[3]);
-        for (size_t k = 0; k < p.dwords.size(); ++k) {
-            const JxpDwordItem& d = p.dwords[k];
-            fprintf(f, "%s{\"id\": %u, \"name\": %s, \"private\": %s, \"value\": %s}", k ? ", " : "", d.dwId,
-                    Json(DwordName(d)).c_str(), d.pDef && d.pDef->bPrivate ? "true" : "false",
-                    DwordValueText(d).c_str());
-        }
-        fprintf(f, "],\n   \"buffers\": [");
-        for (size_t k = 0; k < p.buffers.size(); ++k) {
-            const JxpBufferItem& b = p.buffers[k];
-            fprintf(f, "%s{\"id\": %u, \"name\": %s, \"size\": %zu, \"text\": %s, \"data\": %s}", k ? ", " : "",
-                    b.dwId, Json(BufferRecordName(b.dwId)).c_str(), b.data.size(), Json(BufferText(b)).c_str(),
+        fprintf(f, "%s\n  {\"name\": %s%s, \"offset\": %llu, \"description\": %s%s, \"model\": %s%s,\n"
+                   "   \"param1\": %u, \"param2\": %u, \"reserved\": %u, \"sections\": [%u, %u, %u, %u],\n",
+                i ? "," : "", JsonText(p.name, wCodePage).c_str(), JsonFill("name", p.nameFill).c_str(),
+                (unsigned long long)p.qwOffset, JsonText(p.description, wCodePage).c_str(),
+                JsonFill("description", p.descriptionFill).c_str(), JsonText(p.model, wCodePage).c_str(),
+                JsonFill("model", p.modelFill).c_str(), p.dwParam1, p.dwParam2, p.dwReserved, p.dwSection[0],
+                p.dwSection[1], p.dwSection[2], p.dwSection[3]);
+        PrintJsonList(f, "dwords", p.dwords, [&](const JxpDwordItem& d) {
+            fprintf(f, "{\"id\": %u, \"name\": %s, \"private\": %s, \"value\": %s}", d.dwId, Json(DwordName(d)).c_str(),
+                    d.pDef && d.pDef->bPrivate ? "true" : "false", DwordValueText(d).c_str());
+        }, false);
+        PrintJsonList(f, "buffers", p.buffers, [&](const JxpBufferItem& b) {
+            fprintf(f, "{\"id\": %u, \"name\": %s, \"size\": %zu, \"text\": %s, \"data\": %s}", b.dwId,
+                    Json(BufferRecordName(b.dwId)).c_str(), b.data.size(), Json(BufferText(b)).c_str(),
                     JsonBytes(b.data).c_str());
-        }
-        fprintf(f, "],\n   \"values\": [");
-        PrintValuesJson(f, p.values);
-        fprintf(f, "],\n   \"setup\": [");
-        PrintValuesJson(f, p.setup);
-        fprintf(f, "]}");
+        }, false);
+        PrintJsonList(f, "values", p.values, value, false);
+        PrintJsonList(f, "setup", p.setup, value, true);
     }
     fprintf(f, "],\n \"damage\": ");
     if (doc.bDamaged)

@@ -7,7 +7,9 @@
 #include "jxp_document.h"
 
 void PrintDocumentText(FILE* f, const std::string& path, const JxpDocument& doc);
-// One JSON object; every text is escaped, bytes beyond ASCII as \u00XX of their ANSI value.
+// One JSON object, ASCII only, holding every byte of a valid file (what `pack` reads back):
+// the file's texts as characters of its code page (text_code_page.h), the bytes behind them and
+// the reserved words, the records of each section one a line.
 void PrintDocumentJson(FILE* f, const std::string& path, const JxpDocument& doc);
 
 // Lines "PROFILE: what: A -> B" for every difference between the two profiles; the count of
