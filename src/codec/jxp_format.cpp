@@ -41,7 +41,7 @@ bool JxpBuildFileHeader(uint8_t* pHead, uint16_t wDriverVersion, uint16_t wLangu
 {
     if (!Fits(pszModel, MODEL_FIELD))
         return false;
-    memset(pHead, 0, JXP_FILE_HEADER_BYTES);
+    memset(pHead, 0, JXP_HEADER_SIZE);
     PutU32(pHead, JXP_MAGIC);
     PutU16(pHead + HEAD_DRIVER_VERSION, wDriverVersion);
     PutU16(pHead + HEAD_LANGUAGE, wLanguage);
@@ -51,7 +51,7 @@ bool JxpBuildFileHeader(uint8_t* pHead, uint16_t wDriverVersion, uint16_t wLangu
 
 JxpHeaderCheck JxpCheckFileHeader(const uint8_t* pData, size_t cb)
 {
-    if (!pData || cb < JXP_FILE_HEADER_BYTES)
+    if (!pData || cb < JXP_HEADER_SIZE)
         return JXP_HEADER_SHORT;
     return memcmp(pData, "JXP", 3) == 0 ? JXP_HEADER_OK : JXP_HEADER_NOT_JXP;
 }
@@ -79,7 +79,7 @@ JxpEntryFit JxpBuildEntryHeader(uint8_t* pEntry, const char* pszName, uint32_t d
         return JXP_DESCRIPTION_TOO_LONG;
     if (!Fits(pszModel, MODEL_FIELD))
         return JXP_MODEL_TOO_LONG;
-    memset(pEntry, 0, JXP_ENTRY_HEADER_BYTES);
+    memset(pEntry, 0, JXP_ENTRY_SIZE);
     PutText(pEntry + ENTRY_NAME, NAME_FIELD, pszName);
     PutU32(pEntry + ENTRY_PARAM1, dwProfileParam1);
     PutU32(pEntry + ENTRY_PARAM2, dwProfileParam2);
@@ -203,19 +203,19 @@ size_t JxpReadImageAt(void* pContext, uint64_t qwOffset, void* pDest, size_t cb)
 JxpWalk JxpWalkStart(const uint8_t* pHead)
 {
     int nCount = JxpProfileCount(pHead);
-    return JxpWalk{JXP_FILE_HEADER_BYTES, 0, nCount < 0 ? 0 : nCount};
+    return JxpWalk{JXP_HEADER_SIZE, 0, nCount < 0 ? 0 : nCount};
 }
 
 JxpWalkStep JxpWalkNext(const JxpReader& reader, JxpWalk* pWalk, uint8_t* pEntry, uint64_t* pqwData)
 {
     if (pWalk->nIndex >= pWalk->nCount)
         return JXP_WALK_END;
-    if (reader.qwSize < JXP_FILE_HEADER_BYTES)
+    if (reader.qwSize < JXP_HEADER_SIZE)
         return JXP_WALK_HEADER_CUT;
     if (pWalk->qwNext > reader.qwSize ||
-        reader.pfnReadAt(reader.pContext, pWalk->qwNext, pEntry, JXP_ENTRY_HEADER_BYTES) != JXP_ENTRY_HEADER_BYTES)
+        reader.pfnReadAt(reader.pContext, pWalk->qwNext, pEntry, JXP_ENTRY_SIZE) != JXP_ENTRY_SIZE)
         return JXP_WALK_ENTRY_CUT;
-    uint64_t qwData = pWalk->qwNext + JXP_ENTRY_HEADER_BYTES;
+    uint64_t qwData = pWalk->qwNext + JXP_ENTRY_SIZE;
     *pqwData = qwData;
     // qwData is at most the file size and the sum below 2^34, so neither addition wraps.
     uint64_t qwEnd = qwData + JxpSectionsLength(pEntry);

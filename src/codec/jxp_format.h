@@ -7,9 +7,8 @@
 
 #include "codec/byte_cursor.h"
 #include "codec/layouts.h"
+#include "codec/names.h"
 
-constexpr size_t JXP_FILE_HEADER_BYTES = sizeof(JxpFileHeader);
-constexpr size_t JXP_ENTRY_HEADER_BYTES = sizeof(JxpEntryHeader);
 constexpr size_t JXP_VALUE_HEADER_BYTES = sizeof(ProfileValueEntry);
 constexpr size_t JXP_DWORD_RECORD_BYTES = 8;
 constexpr size_t JXP_BUFFER_RECORD_HEAD_BYTES = 8;

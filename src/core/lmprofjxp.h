@@ -1,7 +1,8 @@
 // The printer profile session: one printer, its default DEVMODE, its cached profile list and
 // the one profile file that may be open. The operations of the profile file, the print
 // settings engine and the profile store are members of this class and live in the folders of
-// those subsystems.
+// those subsystems; construction and destruction, which call on them, in src/session; the
+// printer access they all stand on here in core (session_printer.cpp).
 #pragma once
 #include <windows.h>
 
@@ -12,14 +13,9 @@
 
 #include "codec/jxp_format.h"
 #include "codec/layouts.h"
-
-constexpr DWORD JXP_HEADER_SIZE = 144;
-constexpr DWORD JXP_ENTRY_SIZE = 700;
-constexpr DWORD PRINTER_NAME_CHARS = 260;
-constexpr DWORD MODEL_CELL = 128;
-constexpr DWORD PROFILE_NAME_CELL = 32;
-constexpr DWORD DESCRIPTION_CELL = 512;
-constexpr DWORD FILE_NAME_CELL = 260;
+#include "codec/names.h"
+#include "core/holders.h"
+#include "core/locale.h"
 
 // Mode bits of OpenJxpFile.
 constexpr DWORD JXP_OPEN_WRITE = 1;
@@ -30,22 +26,6 @@ constexpr DWORD JXP_OPEN_REPLACE = 4;
 constexpr DWORD DEFAULT_DEVMODE_FALLBACK_SIZE = 2268;
 constexpr int DEFAULT_DEVMODE_SIZE_ATTEMPTS = 5;
 constexpr DWORD DEFAULT_DEVMODE_RETRY_MS = 1000;
-
-// Language code kept from the user's language identifier, and the ANSI code page for it.
-struct LANGUAGECODE {
-    DWORD dwLangId;     // identifier after the Chinese replacements
-    DWORD dwLanguage;   // low byte of dwLangId
-    UINT uCodePage;
-};
-// Reads the user's default language identifier and derives the language code; the text read
-// is upper-cased in place and handed back for the trace.
-LANGUAGECODE ReadUserLanguage(char (&szLocale)[10]);
-// The parse and the table, separately, for callers that already hold the text.
-DWORD ParseHexLanguageId(char* pszText);
-LANGUAGECODE LanguageCodeFromId(DWORD dwLangId);
-
-// Reads the version with one retry, as every entry point does.
-bool ReadWindowsVersion(OSVERSIONINFOA* pvi);
 
 // One value of a profile's pack, as it is stored.
 struct PROFILEVALUE {
@@ -216,13 +196,12 @@ public:
     DWORD m_dwLanguage;
     bool m_bAnsi;
     bool m_bClient;
-    HANDLE m_hPrinter;
-    bool m_bOwnPrinter;
+    HeldPrinter m_hPrinter;   // opened by the session (closed with it), lent, or none
     wchar_t m_wszPrinterName[PRINTER_NAME_CHARS];
     char m_tszPrinterName[PRINTER_NAME_CHARS];
     char m_szModel[PRINTER_NAME_CHARS];
     char m_szDriverDir[PRINTER_NAME_CHARS];
-    HANDLE m_hJxpFile;
+    AutoFile m_hJxpFile;      // the open profile file, or none
     std::unique_ptr<BYTE[]> m_JxpHead;
     DWORD m_dwOpenMode;
     WORD m_wDefaultDevModeLoads;
@@ -242,12 +221,3 @@ private:
     void FindDriverDirectory();
     bool m_bComplete;
 };
-
-// The exchange interface's process-wide state.
-extern LMPROFJXP* g_pCurrentSession;
-extern bool g_bWin9x;
-extern UINT g_uCodePage;
-extern HMODULE g_hModule;
-
-// Longest printer name a session accepts, terminator excluded.
-constexpr size_t MAX_PRINTER_NAME = PRINTER_NAME_CHARS - 1;

@@ -2,7 +2,7 @@
 #include <cctype>
 
 #include "codec/languages.h"
-#include "core/lmprofjxp.h"
+#include "core/locale.h"
 
 DWORD ParseHexLanguageId(char* pszText)
 {

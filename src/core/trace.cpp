@@ -5,7 +5,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "removal/registry_utils.h"
+#include "core/registry_read.h"
 
 namespace {
 

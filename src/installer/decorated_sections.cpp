@@ -1,8 +1,8 @@
 // INIFILE: lookups through section names decorated for the Windows version, the processor
 // and the language ("Strings.nt6.x64amd.0411" ... "Strings").
+#include "core/conversions.h"
 #include "installer/ini_file.h"
 #include "installer/ini_names.h"
-#include "ui/conversions.h"
 
 namespace {
 

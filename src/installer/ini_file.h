@@ -11,7 +11,7 @@
 #include <string>
 
 #include "codec/ini_text.h"
-#include "installer/sysenv.h"
+#include "core/sysenv.h"
 
 constexpr DWORD INI_LINE_NONE = INI_NO_LINE;   // line index "none": a lookup by key
 constexpr DWORD INI_MIN_FILE_SIZE = 30;

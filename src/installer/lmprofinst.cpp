@@ -8,10 +8,10 @@
 
 #include "codec/languages.h"
 #include "core/cells.h"
+#include "core/conversions.h"
+#include "core/sysenv.h"
 #include "core/trace.h"
 #include "installer/ini_file.h"
-#include "installer/sysenv.h"
-#include "ui/conversions.h"
 
 LMPROFINST* g_pCurrentPackage = nullptr;
 LMPROFINST* g_pWizardPackage = nullptr;

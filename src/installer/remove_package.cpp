@@ -1,11 +1,9 @@
-// Removal of an installed package: the exported entry for the driver's uninstaller and the
-// package object's operation that runs the removal engine.
+// Removal of an installed package: the package object's operation that runs the removal engine.
 #include <memory>
 
-#include "core/lmprofjxp.h"
+#include "core/sysenv.h"
 #include "core/trace.h"
 #include "installer/lmprofinst.h"
-#include "installer/sysenv.h"
 #include "removal/registry_utils.h"
 #include "removal/uninstinfo.h"
 
@@ -41,17 +39,4 @@ int LMPROFINST::RemovePackage()
     m_pUninstInfo->UninstallItems(3);
     m_pUninstInfo = nullptr;
     return 1;
-}
-
-extern "C" int WINAPI LmRemovePackage(HWND, HINSTANCE, LPSTR, int)
-{
-    try {
-        TraceLog("LmRemovePackage\n");
-        InitTraceFlag(FALSE);
-        LMPROFINST package(nullptr, HINSTANCE(g_hModule), nullptr);
-        return package.RemovePackage();
-    } catch (...) {
-        TraceLog("LmRemovePackage - exception\n");
-        return 1;
-    }
 }

@@ -11,11 +11,11 @@
 #include <memory>
 #include <vector>
 
+#include "core/conversions.h"
 #include "core/holders.h"
 #include "core/trace.h"
 #include "installer/lmprofinst.h"
 #include "resources/resource_ids.h"
-#include "ui/conversions.h"
 #include "ui/lmstbox.h"
 
 namespace {

@@ -11,9 +11,6 @@
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
 
-static_assert(JXP_HEADER_SIZE == JXP_FILE_HEADER_BYTES, "file header");
-static_assert(JXP_ENTRY_SIZE == JXP_ENTRY_HEADER_BYTES, "entry header");
-
 namespace {
 
 HANDLE OpenByName(bool bAnsi, const void* pName, DWORD dwAccess, DWORD dwShare, DWORD dwDisposition)
@@ -132,7 +129,7 @@ bool LMPROFJXP::OpenJxpFile(const void* pFileName, DWORD dwMode)
 
     // A file left open would leak its handle, and one opened for reading shares nothing, not
     // even with this session.
-    if (m_hJxpFile != INVALID_HANDLE_VALUE)
+    if (m_hJxpFile)
         CloseJxpFile();
     m_dwOpenMode = dwMode;
 
@@ -149,17 +146,16 @@ bool LMPROFJXP::OpenJxpFile(const void* pFileName, DWORD dwMode)
     }
 
     if (bRead) {
-        HANDLE h = OpenByName(m_bAnsi, pFileName, GENERIC_READ, 0, OPEN_EXISTING);
-        if (h == INVALID_HANDLE_VALUE) {
+        m_hJxpFile.Reset(OpenByName(m_bAnsi, pFileName, GENERIC_READ, 0, OPEN_EXISTING));
+        if (!m_hJxpFile) {
             DWORD dwErr = GetLastError();
             TraceLog("OpenFile error = %ld\n", dwErr);
             SetLastError(dwErr);
             return false;
         }
-        m_hJxpFile = h;
         // A header cut short leaves zeros behind it, never the header of the previous file.
         memset(m_JxpHead.get(), 0, JXP_HEADER_SIZE);
-        DWORD dwRead = ReadAll(h, m_JxpHead.get(), JXP_HEADER_SIZE);
+        DWORD dwRead = ReadAll(m_hJxpFile.Get(), m_JxpHead.get(), JXP_HEADER_SIZE);
         if (dwRead != JXP_HEADER_SIZE)
             TraceLog("LMPROFJXP::OpenJxpFile - header cut short, %ld bytes\n", dwRead);
         return true;
@@ -185,8 +181,9 @@ bool LMPROFJXP::OpenJxpFile(const void* pFileName, DWORD dwMode)
         if (dwErr != ERROR_FILE_NOT_FOUND && dwErr != ERROR_PATH_NOT_FOUND)
             TraceLog("LMPROFJXP::OpenJxpFile - DeleteFile error - %ld\n", dwErr);
     }
-    HANDLE h = OpenByName(m_bAnsi, pFileName, GENERIC_WRITE, FILE_SHARE_WRITE, bReplace ? OPEN_ALWAYS : CREATE_NEW);
-    if (h == INVALID_HANDLE_VALUE) {
+    // Held here until the header is written: a file refused below is closed on the way out.
+    AutoFile file(OpenByName(m_bAnsi, pFileName, GENERIC_WRITE, FILE_SHARE_WRITE, bReplace ? OPEN_ALWAYS : CREATE_NEW));
+    if (!file) {
         DWORD dwErr = GetLastError();
         TraceLog("LMPROFJXP::OpenJxpFile 1 - OpenFileError - %ld\n", dwErr);
         SetLastError(dwErr);
@@ -194,44 +191,39 @@ bool LMPROFJXP::OpenJxpFile(const void* pFileName, DWORD dwMode)
     }
     // A file that could not be deleted (another process holds it without delete sharing) is
     // opened as it is: cut it, so the header written below describes the whole file.
-    if (!SetEndOfFile(h)) {
+    if (!SetEndOfFile(file.Get())) {
         DWORD dwErr = GetLastError();
         TraceLog("LMPROFJXP::OpenJxpFile - SetEndOfFile error - %ld\n", dwErr);
-        CloseHandle(h);
         SetLastError(dwErr);
         return false;
     }
     memcpy(m_JxpHead.get(), head, JXP_HEADER_SIZE);
-    if (WriteAll(h, head, JXP_HEADER_SIZE) != JXP_HEADER_SIZE) {
+    if (WriteAll(file.Get(), head, JXP_HEADER_SIZE) != JXP_HEADER_SIZE) {
         DWORD dwErr = GetLastError();
         TraceLog("LMPROFJXP::OpenJxpFile - WriteFile error - %ld\n", dwErr);
-        CloseHandle(h);
         SetLastError(dwErr);
         return false;
     }
-    m_hJxpFile = h;
+    m_hJxpFile.Reset(file.Release());
     return true;
 }
 
 BOOL LMPROFJXP::CloseJxpFile()
 {
     TraceLog("LMPROFJXP::CloseJxpFile\n");
-    if (m_hJxpFile == INVALID_HANDLE_VALUE) {
-        // CloseHandle would take the invalid value for the process's own pseudo-handle and
-        // report success.
+    if (!m_hJxpFile) {
         TraceLog("LMPROFJXP::CloseJxpFile - no file open\n");
         return FALSE;
     }
     bool bHeaderWritten = true;
     if (m_dwOpenMode & JXP_OPEN_WRITE) {
-        SeekTo(m_hJxpFile, 0);
+        SeekTo(m_hJxpFile.Get(), 0);
         TraceLog("m_JxpHead->nProfCount = %d\n", JxpProfileCount(m_JxpHead.get()));
-        bHeaderWritten = WriteAll(m_hJxpFile, m_JxpHead.get(), JXP_HEADER_SIZE) == JXP_HEADER_SIZE;
+        bHeaderWritten = WriteAll(m_hJxpFile.Get(), m_JxpHead.get(), JXP_HEADER_SIZE) == JXP_HEADER_SIZE;
         if (!bHeaderWritten)
             TraceLog("LMPROFJXP::CloseJxpFile - WriteFile error - %ld\n", GetLastError());
     }
-    BOOL bClosed = CloseHandle(m_hJxpFile);
-    m_hJxpFile = INVALID_HANDLE_VALUE;
+    BOOL bClosed = m_hJxpFile.Close();
     m_dwOpenMode = 0;
     // A count that did not reach the file leaves a file that lies about its profiles.
     return bClosed && bHeaderWritten;
@@ -264,15 +256,16 @@ bool LMPROFJXP::FillProfileEntry(const char* pszName, DWORD dwProfileParam1, DWO
 
 bool LMPROFJXP::WriteProfileEntry(const BYTE* pEntry)
 {
-    TraceLog("Current = %ld, m_dwProfileOffset = %ld\n", CurrentPosition(m_hJxpFile), m_dwProfileOffset);
+    TraceLog("Current = %ld, m_dwProfileOffset = %ld\n", CurrentPosition(m_hJxpFile.Get()), m_dwProfileOffset);
     if (!pEntry)
         return false;
     TraceLog("dwDataSize, %ld, %ld, %ld, %ld\n", JxpSectionLength(pEntry, JXP_SECTION_DWORD),
              JxpSectionLength(pEntry, JXP_SECTION_BUFFER), JxpSectionLength(pEntry, JXP_SECTION_VALUE),
              JxpSectionLength(pEntry, JXP_SECTION_SETUP));
-    if (m_hJxpFile == INVALID_HANDLE_VALUE)
+    if (!m_hJxpFile)
         return false;
-    if (!SeekTo(m_hJxpFile, m_dwProfileOffset) || WriteAll(m_hJxpFile, pEntry, JXP_ENTRY_SIZE) != JXP_ENTRY_SIZE) {
+    if (!SeekTo(m_hJxpFile.Get(), m_dwProfileOffset) ||
+        WriteAll(m_hJxpFile.Get(), pEntry, JXP_ENTRY_SIZE) != JXP_ENTRY_SIZE) {
         TraceLog("LMPROFJXP::WriteProfileEntry - WriteFile error - %ld\n", GetLastError());
         return false;
     }
@@ -292,28 +285,28 @@ bool LMPROFJXP::AddProfileCount()
 
 bool LMPROFJXP::WriteRegValueRecord(const char* pszValueName, DWORD dwType, const BYTE* pData, DWORD cbData)
 {
-    return AppendValueRecord(m_hJxpFile, m_pProfileEntry.get(), JXP_SECTION_VALUE, "WriteRegValueRecord",
+    return AppendValueRecord(m_hJxpFile.Get(), m_pProfileEntry.get(), JXP_SECTION_VALUE, "WriteRegValueRecord",
                              pszValueName, dwType, pData, cbData);
 }
 
 bool LMPROFJXP::WriteSetupRecord(const char* pszValueName, DWORD dwType, const BYTE* pData, DWORD cbData)
 {
-    return AppendValueRecord(m_hJxpFile, m_pProfileEntry.get(), JXP_SECTION_SETUP, "WriteSetupRecord",
+    return AppendValueRecord(m_hJxpFile.Get(), m_pProfileEntry.get(), JXP_SECTION_SETUP, "WriteSetupRecord",
                              pszValueName, dwType, pData, cbData);
 }
 
 JxpReader LMPROFJXP::FileReader()
 {
-    return JxpReader{ReadFileAt, m_hJxpFile, m_hJxpFile == INVALID_HANDLE_VALUE ? 0 : FileSize(m_hJxpFile)};
+    return JxpReader{ReadFileAt, m_hJxpFile.Get(), m_hJxpFile ? FileSize(m_hJxpFile.Get()) : 0};
 }
 
 bool LMPROFJXP::SeekJxpFile(uint64_t qwOffset, bool bToEnd)
 {
-    if (m_hJxpFile == INVALID_HANDLE_VALUE)
+    if (!m_hJxpFile)
         return false;
     if (bToEnd)
-        qwOffset = FileSize(m_hJxpFile);
-    return SeekTo(m_hJxpFile, qwOffset);
+        qwOffset = FileSize(m_hJxpFile.Get());
+    return SeekTo(m_hJxpFile.Get(), qwOffset);
 }
 
 DWORD LMPROFJXP::AddDWORD(DWORD dwId, DWORD dwValue, BYTE* pDest)
@@ -343,9 +336,9 @@ bool LMPROFJXP::BuffersDiffer(const BYTE* p1, const BYTE* p2, DWORD cb)
 
 bool LMPROFJXP::FindProfileInFile(const char* pszProfile, int nSkipSections)
 {
-    if (m_hJxpFile == INVALID_HANDLE_VALUE || !m_JxpHead || !m_pProfileEntry)
+    if (!m_hJxpFile || !m_JxpHead || !m_pProfileEntry)
         return false;
-    SeekTo(m_hJxpFile, JXP_HEADER_SIZE);
+    SeekTo(m_hJxpFile.Get(), JXP_HEADER_SIZE);
     int nCount = JxpProfileCount(m_JxpHead.get());
     if (nCount < 1)
         return false;
@@ -356,13 +349,13 @@ bool LMPROFJXP::FindProfileInFile(const char* pszProfile, int nSkipSections)
 
     // Every entry is checked against the file's length before it is searched or skipped, so a
     // damaged file ends the search instead of sending the reads past its end.
-    JxpReader reader{ReadFileAt, m_hJxpFile, FileSize(m_hJxpFile)};
+    JxpReader reader{ReadFileAt, m_hJxpFile.Get(), FileSize(m_hJxpFile.Get())};
     int nIndex = 0;
     uint64_t qwPosition = 0;
     switch (JxpFindProfile(reader, m_JxpHead.get(), pszProfile, nSkipSections, m_pProfileEntry.get(), &nIndex,
                            &qwPosition)) {
     case JXP_WALK_ENTRY:
-        return SeekTo(m_hJxpFile, qwPosition);
+        return SeekTo(m_hJxpFile.Get(), qwPosition);
     case JXP_WALK_END:
         break;
     case JXP_WALK_HEADER_CUT:
@@ -382,7 +375,7 @@ DWORD LMPROFJXP::ReadJxpData(void* pDest, DWORD cb)
 {
     if (!pDest || cb == 0)
         return 0;
-    DWORD dwRead = ReadAll(m_hJxpFile, pDest, cb);
+    DWORD dwRead = ReadAll(m_hJxpFile.Get(), pDest, cb);
     if (dwRead != cb)
         TraceLog("LMPROFJXP::ReadJxpData - %ld of %ld bytes read\n", dwRead, cb);
     return dwRead;

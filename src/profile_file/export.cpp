@@ -12,8 +12,6 @@
 
 namespace {
 
-const char DEFAULT_DEVMODE[] = "Default DevMode";
-const char SETUP_VALUE[] = "_Setup";
 // The largest size an index entry may name for the first read of its value; a larger claim is
 // more likely damage than a value, and the read asks the spooler for the real size instead.
 constexpr DWORD MAX_LISTED_SIZE = 1024 * 1024;
@@ -41,13 +39,13 @@ DWORD LMPROFJXP::ExportProfilesToJXP(const char* pszLabel, char (*pNames)[PROFIL
 bool LMPROFJXP::SaveProfileToJXP(const char* pszProfile)
 {
     TraceLog("SaveProfileToJXP - %s\n", pszProfile);
-    if (m_hJxpFile == INVALID_HANDLE_VALUE)
+    if (!m_hJxpFile)
         return false;
     m_dwDefaultDevModeSize = GetDefaultDevModeSizeRetry();
 
     if (!SeekJxpFile(0, true))
         return false;
-    m_dwProfileOffset = SetFilePointer(m_hJxpFile, 0, nullptr, FILE_CURRENT);
+    m_dwProfileOffset = SetFilePointer(m_hJxpFile.Get(), 0, nullptr, FILE_CURRENT);
     TraceLog("Current file pointer is %ld\n", m_dwProfileOffset);
 
     const ProfileRecord* pRecord = GetProfileDataModel(pszProfile);
@@ -79,9 +77,9 @@ bool LMPROFJXP::SaveProfileToJXP(const char* pszProfile)
             data.resize(cbListed);
     };
 
-    SizeBuffer(SizeListed(DEFAULT_DEVMODE) ? SizeListed(DEFAULT_DEVMODE) : m_dwDefaultDevModeSize);
+    SizeBuffer(SizeListed(DEFAULT_DEVMODE_VALUE) ? SizeListed(DEFAULT_DEVMODE_VALUE) : m_dwDefaultDevModeSize);
     DWORD dwType = 0;
-    DWORD cbDevMode = ReadProfileRegValue(pszProfile, nRegNum, DEFAULT_DEVMODE, &data, &dwType);
+    DWORD cbDevMode = ReadProfileRegValue(pszProfile, nRegNum, DEFAULT_DEVMODE_VALUE, &data, &dwType);
     // A value that does not hold the whole record its sizes describe is no DEVMODE to compare.
     if (cbDevMode != 0 && !DevModeFits(data.data(), cbDevMode)) {
         TraceLog("SaveProfileToJXP - damaged DEVMODE - %s\n", pszProfile);
@@ -114,7 +112,7 @@ bool LMPROFJXP::SaveProfileToJXP(const char* pszProfile)
             continue;
         }
         const char* pszValue = entry.szValueName;
-        if (strcmp(pszValue, DEFAULT_DEVMODE) == 0 || strcmp(pszValue, SETUP_VALUE) == 0)
+        if (strcmp(pszValue, DEFAULT_DEVMODE_VALUE) == 0 || strcmp(pszValue, SETUP_PACK_VALUE) == 0)
             continue;
         SizeBuffer(entry.dwSize);
         // A value that cannot be loaded travels with no data rather than stale bytes, and an
@@ -127,9 +125,9 @@ bool LMPROFJXP::SaveProfileToJXP(const char* pszProfile)
             return false;
     }
 
-    SizeBuffer(SizeListed(SETUP_VALUE));
-    DWORD cbSetup = ReadProfileRegValue(pszProfile, nRegNum, SETUP_VALUE, &data, &dwType);
-    if (!WriteSetupRecord(SETUP_VALUE, REG_BINARY, data.data(), cbSetup))
+    SizeBuffer(SizeListed(SETUP_PACK_VALUE));
+    DWORD cbSetup = ReadProfileRegValue(pszProfile, nRegNum, SETUP_PACK_VALUE, &data, &dwType);
+    if (!WriteSetupRecord(SETUP_PACK_VALUE, REG_BINARY, data.data(), cbSetup))
         return false;
 
     // The entry header now carries the final section lengths; only then does the profile count.

@@ -16,10 +16,6 @@
 
 namespace {
 
-const char FACTORY_DEFAULT[] = "Factory Default";
-const char DEFAULT_DEVMODE[] = "Default DevMode";
-constexpr DWORD MAX_REG_NUM = 25;
-
 // The largest section an import loads. No profile comes near it (a DEVMODE is at most 64 KB,
 // a printer-data value rarely a few); a 32-bit process could not hold a section of gigabytes
 // at all, and a length in a damaged or hostile file must not make the import try.
@@ -139,9 +135,9 @@ DWORD LMPROFJXP::LoadProfileFromJXP(const char* pszProfile, BOOL bAsDefault)
         bool bListRead = ReadProfileList(&list);
         DWORD nRegNum = AvailableRegNumOf(list, bListRead);
         TraceLog("*** nRegNum = %d\n", nRegNum);
-        if (nRegNum > MAX_REG_NUM)
+        if (nRegNum > MAX_PROFILE_REG_NUM)
             continue;
-        const char* pszTarget = bAsDefault ? FACTORY_DEFAULT : pszProfile;
+        const char* pszTarget = bAsDefault ? FACTORY_DEFAULT_PROFILE : pszProfile;
         int nTarget = bAsDefault ? 0 : int(nRegNum);
 
         // The listing shows no entry whose texts run past their fields; importing one would
@@ -204,7 +200,7 @@ DWORD LMPROFJXP::LoadProfileFromJXP(const char* pszProfile, BOOL bAsDefault)
         // there unlisted): the profile makes a new pack rather than take over another one's
         // values, its index replaced whole with the first value stored.
         std::vector<PROFILEVALUE> pack;
-        pack.push_back({DEFAULT_DEVMODE, devMode.get(), cbDevMode, REG_BINARY});
+        pack.push_back({DEFAULT_DEVMODE_VALUE, devMode.get(), cbDevMode, REG_BINARY});
         for (const JxpValueRecord& record : records)
             pack.push_back({record.szValueName, record.pData, record.cbData, REG_BINARY});
         DWORD nStored = SaveProfileRegValues(pszTarget, nTarget, pack.data(), DWORD(pack.size()), !bAsDefault);
@@ -221,7 +217,7 @@ DWORD LMPROFJXP::LoadProfileFromJXP(const char* pszProfile, BOOL bAsDefault)
             TraceLog("   *** Size = [%d]\n", setupRecord.cbData);
             TraceLog("   *** Type = [%d]\n", setupRecord.dwType);
             if (setupRecord.cbData != 0)
-                SetRegValue("PrinterDriverData", "Setup", setupRecord.pData, setupRecord.cbData, REG_BINARY);
+                SetRegValue(PRINTER_DRIVER_DATA, SETUP_PRINTER_VALUE, setupRecord.pData, setupRecord.cbData, REG_BINARY);
         }
 
         if (!bAsDefault) {
@@ -245,7 +241,7 @@ DWORD LMPROFJXP::ApplyRegistryValues(const char* pszProfile, int nRegNum)
     for (DWORD i = 0; i < nListed && i < nValues; ++i) {
         const char* pszValue = names[i];
         TraceLog("Apply registry values - [%s], [%d]\n", pszValue, sizes[i]);
-        bool bDevMode = strcmp(pszValue, DEFAULT_DEVMODE) == 0;
+        bool bDevMode = strcmp(pszValue, DEFAULT_DEVMODE_VALUE) == 0;
         DWORD cbValue = LoadProfileRegValue(pszProfile, nRegNum, pszValue, nullptr, 0, nullptr, nullptr);
         TraceLog(bDevMode ? "DevMode size = %d\n" : "Value size = %d\n", cbValue);
         if (cbValue == 0) {
@@ -254,7 +250,7 @@ DWORD LMPROFJXP::ApplyRegistryValues(const char* pszProfile, int nRegNum)
             // missing from the pack is skipped.
             BYTE none = 0;
             if (!bDevMode && ProfileRegValueExists(pszProfile, nRegNum, pszValue))
-                SetRegValue("PrinterDriverData", pszValue, &none, 0, REG_BINARY);
+                SetRegValue(PRINTER_DRIVER_DATA, pszValue, &none, 0, REG_BINARY);
             continue;
         }
         std::unique_ptr<BYTE[]> data(new (std::nothrow) BYTE[cbValue]);
@@ -271,7 +267,7 @@ DWORD LMPROFJXP::ApplyRegistryValues(const char* pszProfile, int nRegNum)
             // The driver and the spooler take a moment to settle on the new settings.
             WaitMs(1000);
         } else {
-            SetRegValue("PrinterDriverData", pszValue, data.get(), cbLoaded, REG_BINARY);
+            SetRegValue(PRINTER_DRIVER_DATA, pszValue, data.get(), cbLoaded, REG_BINARY);
         }
     }
     return 0;

@@ -5,6 +5,7 @@
 
 #include "codec/jxp_format.h"
 #include "core/cells.h"
+#include "core/holders.h"
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
 #include "profile_file/entry_fields.h"
@@ -20,8 +21,8 @@ DWORD LMPROFJXP::GetJxpList(const void* pFolder, char (*pFileCells)[FILE_NAME_CE
         return 0;
     }
     WIN32_FIND_DATAA fd;
-    HANDLE hFind = FindFirstFileA(szPattern, &fd);
-    if (hFind == INVALID_HANDLE_VALUE)
+    AutoFind find(FindFirstFileA(szPattern, &fd));
+    if (!find)
         return 0;
     DWORD nCount = 0;
     do {
@@ -36,8 +37,7 @@ DWORD LMPROFJXP::GetJxpList(const void* pFolder, char (*pFileCells)[FILE_NAME_CE
         if (pFileCells && nCount < nCells)
             CopyCellN(pFileCells[nCount], FILE_NAME_CELL, fd.cFileName);
         ++nCount;
-    } while (FindNextFileA(hFind, &fd));
-    FindClose(hFind);
+    } while (FindNextFileA(find.Get(), &fd));
     return nCount;
 }
 
@@ -45,7 +45,7 @@ int LMPROFJXP::GetProfileDataFromJXP(char (*pNames)[PROFILE_NAME_CELL], char (*p
                                      char (*pModels)[MODEL_CELL], DWORD nCells)
 {
     TraceLog("LMPROFILE::GetProfileDataFromJXP\n");
-    if (m_hJxpFile == INVALID_HANDLE_VALUE)
+    if (!m_hJxpFile)
         return -1;
 
     // A file opened for reading shares nothing with a writer, so the header OpenJxpFile read
@@ -115,7 +115,7 @@ int LMPROFJXP::GetProfileDataFromJXP(char (*pNames)[PROFILE_NAME_CELL], char (*p
 
 bool LMPROFJXP::GetJxpHeader(BYTE* pDest)
 {
-    if (m_hJxpFile == INVALID_HANDLE_VALUE || !pDest || !m_JxpHead)
+    if (!m_hJxpFile || !pDest || !m_JxpHead)
         return false;
     memcpy(pDest, m_JxpHead.get(), JXP_HEADER_SIZE);
     return true;

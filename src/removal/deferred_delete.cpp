@@ -6,8 +6,9 @@
 #include <string>
 
 #include "core/cells.h"
+#include "core/holders.h"
+#include "core/sysenv.h"
 #include "core/trace.h"
-#include "installer/sysenv.h"
 
 UNINSTINFO::UNINSTINFO(const char* pszBaseKey, const char* pszPackageFolder, BYTE bWin9x) : m_bWin9x(bWin9x)
 {
@@ -128,13 +129,13 @@ void UNINSTINFO::DeleteWithProgram64(const char* pszPath)
         TraceLog(" - CreateProcess failure - %ld\n", long(GetLastError()));
         return;
     }
+    AutoHandle process(pi.hProcess);
+    AutoHandle thread(pi.hThread);
     DWORD dwExit = STILL_ACTIVE;
-    while (GetExitCodeProcess(pi.hProcess, &dwExit) && dwExit == STILL_ACTIVE)
+    while (GetExitCodeProcess(process.Get(), &dwExit) && dwExit == STILL_ACTIVE)
         Sleep(50);
     if (dwExit != 0)
         TraceLog("UNINSTINFO::DeleteFile - ZeVaru64 exit code %lu\n", static_cast<unsigned long>(dwExit));
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
 }
 
 bool UNINSTINFO::DeleteFile(const char* pszPath)
@@ -172,8 +173,8 @@ bool UNINSTINFO::RemoveDirectoryAll(const char* pszFolder)
     bool bLink = dwAttr != INVALID_FILE_ATTRIBUTES && (dwAttr & FILE_ATTRIBUTE_REPARSE_POINT);
     if (!bLink) {
         WIN32_FIND_DATAA fd;
-        HANDLE hFind = FindFirstFileA((folder + "\\*.*").c_str(), &fd);
-        if (hFind != INVALID_HANDLE_VALUE) {
+        AutoFind find(FindFirstFileA((folder + "\\*.*").c_str(), &fd));
+        if (find) {
             bListed = true;
             do {
                 if (strcmp(fd.cFileName, ".") == 0 || strcmp(fd.cFileName, "..") == 0)
@@ -187,8 +188,7 @@ bool UNINSTINFO::RemoveDirectoryAll(const char* pszFolder)
                     SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
                     DeleteFile(child.c_str());
                 }
-            } while (FindNextFileA(hFind, &fd));
-            FindClose(hFind);
+            } while (FindNextFileA(find.Get(), &fd));
         }
     }
 

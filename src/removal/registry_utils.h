@@ -3,10 +3,11 @@
 #pragma once
 #include <windows.h>
 
+#include "core/registry_read.h"
+
 constexpr DWORD REG_NAME_CELL = 260;
 typedef char RegNameCell[REG_NAME_CELL];
 
-DWORD GetRegValueLong(HKEY hRoot, const char* pszKey, const char* pszValue, DWORD dwDefault);
 // pszOut holds 260 bytes. Returns the bytes read including the terminator, 0 on failure.
 DWORD GetRegValueString(HKEY hRoot, const char* pszKey, const char* pszValue, char* pszOut);
 DWORD GetEnumRegValueCount(HKEY hRoot, const char* pszKey);
@@ -16,6 +17,3 @@ DWORD GetEnumRegSubkeys(HKEY hRoot, const char* pszKey, RegNameCell* pCells, DWO
 bool RemoveRegValue(HKEY hRoot, const char* pszKey, const char* pszValue);
 bool RemoveRegKey(HKEY hRoot, const char* pszKey, bool bGrant);
 bool GrantRegKeyFullAccess(HKEY hRoot, const char* pszKey);
-
-// The access mask with KEY_WOW64_64KEY added when the process runs under WOW64.
-REGSAM RegViewAccess(REGSAM samDesired);

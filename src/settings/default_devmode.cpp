@@ -10,17 +10,10 @@
 #include "core/waits.h"
 #include "settings/devmode_access.h"
 
-namespace {
-
-const char FACTORY_DEFAULT[] = "Factory Default";
-const char DEFAULT_DEVMODE[] = "Default DevMode";
-
-}  // namespace
-
 DWORD LMPROFJXP::GetDefaultDevModeSize()
 {
     TraceLog("LMPROFJXP::GetDefaultDevModeSize\n");
-    DWORD dwStored = GetProfileRegValueSize(FACTORY_DEFAULT, DEFAULT_DEVMODE);
+    DWORD dwStored = GetProfileRegValueSize(FACTORY_DEFAULT_PROFILE, DEFAULT_DEVMODE_VALUE);
     if (dwStored > 0)
         return dwStored;
     TraceLog("LMPROFJXP::GetDefaultDevModeSize - fail to get Default DevMode - Try another way\n");
@@ -68,11 +61,11 @@ DWORD LMPROFJXP::GetDefaultDevMode(BYTE* pOut)
 
     // The DEVMODE stored for "Factory Default", when it holds a whole record; at most the size
     // the session took for its default is copied.
-    DWORD dwStored = GetProfileRegValueSize(FACTORY_DEFAULT, DEFAULT_DEVMODE);
+    DWORD dwStored = GetProfileRegValueSize(FACTORY_DEFAULT_PROFILE, DEFAULT_DEVMODE_VALUE);
     if (dwStored > 0) {
         std::unique_ptr<BYTE[]> stored(new (std::nothrow) BYTE[dwStored]);
         DWORD cbRead = 0, dwType = 0;
-        if (stored && GetProfileRegValue(FACTORY_DEFAULT, DEFAULT_DEVMODE, stored.get(), dwStored, &cbRead, &dwType) ==
+        if (stored && GetProfileRegValue(FACTORY_DEFAULT_PROFILE, DEFAULT_DEVMODE_VALUE, stored.get(), dwStored, &cbRead, &dwType) ==
                           dwStored) {
             DWORD cbCopy = dwStored < m_dwDefaultDevModeSize ? dwStored : m_dwDefaultDevModeSize;
             if (DevModeFits(stored.get(), cbCopy)) {
@@ -130,12 +123,12 @@ std::unique_ptr<BYTE[]> LMPROFJXP::GetProfileDevModeFromReg(const char* pszProfi
 {
     TraceLog("LMPROFJXP::GetProfileDevModeFromReg\n");
     *pcb = 0;
-    DWORD cbValue = GetProfileRegValueSize(pszProfile, DEFAULT_DEVMODE);
+    DWORD cbValue = GetProfileRegValueSize(pszProfile, DEFAULT_DEVMODE_VALUE);
     if (cbValue == 0)
         return nullptr;
     std::unique_ptr<BYTE[]> value(new (std::nothrow) BYTE[cbValue]);
     DWORD cbRead = 0, dwType = 0;
-    if (!value || GetProfileRegValue(pszProfile, DEFAULT_DEVMODE, value.get(), cbValue, &cbRead, &dwType) != cbValue)
+    if (!value || GetProfileRegValue(pszProfile, DEFAULT_DEVMODE_VALUE, value.get(), cbValue, &cbRead, &dwType) != cbValue)
         return nullptr;
     // A value that does not hold the whole record its sizes describe is no DEVMODE to compare.
     if (!DevModeFits(value.get(), cbValue)) {

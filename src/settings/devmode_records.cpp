@@ -158,7 +158,7 @@ bool LMPROFJXP::SaveProfileDevmodeToJxp(DEVMODEW* pDevMode)
         }
         DWORD cbFilled = (this->*section.pfnMake)(pDevMode, data.get(), cbSize);
         DWORD cbWritten = 0;
-        BOOL bOk = cbFilled == cbSize && WriteFile(m_hJxpFile, data.get(), cbSize, &cbWritten, nullptr);
+        BOOL bOk = cbFilled == cbSize && WriteFile(m_hJxpFile.Get(), data.get(), cbSize, &cbWritten, nullptr);
         TraceLog(section.pszTrace, cbWritten, cbSize);
         // A section the file did not take whole must not be described as written: the entry
         // would then point the reader into the next profile.

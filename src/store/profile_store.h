@@ -3,16 +3,10 @@
 #include <windows.h>
 
 #include "codec/store_records.h"
+#include "codec/names.h"
 #include "core/session_printer.h"
 
 class LMPROFJXP;
-
-// The key name every store operation passes; the spooler's ANSI printer-data calls keep the
-// values there whatever key is named.
-constexpr char PRINTER_DRIVER_DATA[] = "PrinterDriverData";
-constexpr char PROFILE_LIST_VALUE[] = "JxProfileData";
-constexpr char PROFILE_COUNT_VALUE[] = "JxProfileCount";
-constexpr char FACTORY_DEFAULT_PROFILE[] = "Factory Default";
 
 // Registry numbers: 0 is "Factory Default", 1 to 25 the profiles a user adds.
 constexpr DWORD MAX_PROFILE_REG_NUM = 25;

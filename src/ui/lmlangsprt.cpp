@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "codec/languages.h"
+#include "core/conversions.h"
 #include "core/trace.h"
 #include "resources/resource_ids.h"
-#include "ui/conversions.h"
 
 namespace {
 

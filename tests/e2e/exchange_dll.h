@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "core/exports.h"
+#include "api/exports.h"
 
 #define LMTEST_EXCHANGE_EXPORTS(X)                                                                                   \
     X(InitJxpApi) X(InitJxpApiW) X(CloseJxpApi) X(GetJxpFileListFromDirectory) X(GetProfileListFromJxp)               \

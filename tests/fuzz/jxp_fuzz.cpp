@@ -13,7 +13,7 @@ namespace {
 struct WalkedEntry {
     uint64_t qwEntry;   // offset of the entry header
     uint64_t qwData;    // offset of its DWORD section
-    uint8_t entry[JXP_ENTRY_HEADER_BYTES];
+    uint8_t entry[JXP_ENTRY_SIZE];
 };
 
 // The name field when it holds a terminator; a name field filled to its end names nothing.
@@ -120,15 +120,15 @@ void DecodeSetupSection(const ExactCopy& span)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cb)
 {
     JxpHeaderCheck check = JxpCheckFileHeader(pData, cb);
-    FUZZ_CHECK(check != JXP_HEADER_OK || (cb >= JXP_FILE_HEADER_BYTES && memcmp(pData, "JXP", 3) == 0),
+    FUZZ_CHECK(check != JXP_HEADER_OK || (cb >= JXP_HEADER_SIZE && memcmp(pData, "JXP", 3) == 0),
                "header of %zu bytes accepted", cb);
 
     // The walk needs a whole header to start from; a cut file still walks, over a header padded
     // with zeros, to show the walk notices the cut itself.
-    uint8_t head[JXP_FILE_HEADER_BYTES] = {};
+    uint8_t head[JXP_HEADER_SIZE] = {};
     memcpy(head, pData, cb < sizeof(head) ? cb : sizeof(head));
 
-    uint8_t grownHead[JXP_FILE_HEADER_BYTES];
+    uint8_t grownHead[JXP_HEADER_SIZE];
     memcpy(grownHead, head, sizeof(head));
     int nBefore = JxpProfileCount(head);
     bool bGrown = JxpAddProfileCount(grownHead);
@@ -152,11 +152,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cb)
         JxpWalkStep step = JxpWalkNext(reader, &walk, seen.entry, &qwData);
         if (step == JXP_WALK_ENTRY) {
             FUZZ_CHECK(walk.nIndex == nIndex + 1, "walk index %d after %d", walk.nIndex, nIndex);
-            FUZZ_CHECK(seen.qwEntry + JXP_ENTRY_HEADER_BYTES <= cb, "entry at %llu past the end of %zu bytes",
+            FUZZ_CHECK(seen.qwEntry + JXP_ENTRY_SIZE <= cb, "entry at %llu past the end of %zu bytes",
                        (unsigned long long)seen.qwEntry, cb);
-            FUZZ_CHECK(memcmp(seen.entry, pData + seen.qwEntry, JXP_ENTRY_HEADER_BYTES) == 0,
+            FUZZ_CHECK(memcmp(seen.entry, pData + seen.qwEntry, JXP_ENTRY_SIZE) == 0,
                        "entry header differs from the file's bytes");
-            FUZZ_CHECK(qwData == seen.qwEntry + JXP_ENTRY_HEADER_BYTES, "data of entry %d not behind its header", nIndex);
+            FUZZ_CHECK(qwData == seen.qwEntry + JXP_ENTRY_SIZE, "data of entry %d not behind its header", nIndex);
             FUZZ_CHECK(walk.qwNext == qwData + JxpSectionsLength(seen.entry) && walk.qwNext <= cb,
                        "entry %d ends at %llu of %zu", nIndex, (unsigned long long)walk.qwNext, cb);
             seen.qwData = qwData;
@@ -169,14 +169,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cb)
             FUZZ_CHECK(nIndex >= walk.nCount, "walk ended at %d of %d", nIndex, walk.nCount);
             break;
         case JXP_WALK_HEADER_CUT:
-            FUZZ_CHECK(cb < JXP_FILE_HEADER_BYTES, "header of %zu bytes called cut", cb);
+            FUZZ_CHECK(cb < JXP_HEADER_SIZE, "header of %zu bytes called cut", cb);
             break;
         case JXP_WALK_ENTRY_CUT:
-            FUZZ_CHECK(cb >= JXP_FILE_HEADER_BYTES && seen.qwEntry + JXP_ENTRY_HEADER_BYTES > cb,
+            FUZZ_CHECK(cb >= JXP_HEADER_SIZE && seen.qwEntry + JXP_ENTRY_SIZE > cb,
                        "entry at %llu of %zu called cut", (unsigned long long)seen.qwEntry, cb);
             break;
         case JXP_WALK_DATA_PAST_END:
-            FUZZ_CHECK(qwData == seen.qwEntry + JXP_ENTRY_HEADER_BYTES && qwData <= cb &&
+            FUZZ_CHECK(qwData == seen.qwEntry + JXP_ENTRY_SIZE && qwData <= cb &&
                            qwData + JxpSectionsLength(seen.entry) > cb,
                        "entry at %llu called past the end of %zu", (unsigned long long)seen.qwEntry, cb);
             break;
@@ -184,13 +184,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cb)
             FUZZ_CHECK(false, "unknown walk step %d", step);
         }
         // Callers loop until a step other than an entry: asking again must say the same.
-        uint8_t again[JXP_ENTRY_HEADER_BYTES];
+        uint8_t again[JXP_ENTRY_SIZE];
         uint64_t qwAgain = 0;
         FUZZ_CHECK(JxpWalkNext(reader, &walk, again, &qwAgain) == step, "the walk changed its mind after %d", step);
         last = step;
         break;
     }
-    size_t nFit = cb < JXP_FILE_HEADER_BYTES ? 0 : (cb - JXP_FILE_HEADER_BYTES) / JXP_ENTRY_HEADER_BYTES;
+    size_t nFit = cb < JXP_HEADER_SIZE ? 0 : (cb - JXP_HEADER_SIZE) / JXP_ENTRY_SIZE;
     FUZZ_CHECK(entries.size() <= nFit, "%zu entries walked where %zu fit", entries.size(), nFit);
 
     for (const WalkedEntry& e : entries) {
@@ -212,7 +212,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cb)
     // sections asked to be skipped; a skip outside 0..4 gives no position.
     for (size_t i = 0; i < entries.size(); ++i) {
         std::string name;
-        uint8_t found[JXP_ENTRY_HEADER_BYTES];
+        uint8_t found[JXP_ENTRY_SIZE];
         int nIndex = -1;
         uint64_t qwPosition = UINT64_MAX;
         if (!EntryName(entries[i].entry, &name)) {
@@ -235,7 +235,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cb)
         }
         FUZZ_CHECK(step == JXP_WALK_ENTRY, "entry %zu \"%s\" not found (step %d)", i, name.c_str(), step);
         FUZZ_CHECK(nIndex == int(nFirst), "\"%s\" found at %d, first at %zu", name.c_str(), nIndex, nFirst);
-        FUZZ_CHECK(memcmp(found, entries[nFirst].entry, JXP_ENTRY_HEADER_BYTES) == 0, "found entry's header differs");
+        FUZZ_CHECK(memcmp(found, entries[nFirst].entry, JXP_ENTRY_SIZE) == 0, "found entry's header differs");
         uint64_t qwExpected = entries[nFirst].qwData + JxpSectionsLength(entries[nFirst].entry, nSkip);
         FUZZ_CHECK(qwPosition == qwExpected && qwPosition <= cb, "position %llu, expected %llu",
                    (unsigned long long)qwPosition, (unsigned long long)qwExpected);
@@ -253,7 +253,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cb)
         for (const WalkedEntry& e : entries)
             bPresent = bPresent || JxpEntryNameIs(e.entry, absent.c_str());
         if (!bPresent) {
-            uint8_t found[JXP_ENTRY_HEADER_BYTES];
+            uint8_t found[JXP_ENTRY_SIZE];
             int nIndex = -1;
             uint64_t qwPosition = 0;
             JxpWalkStep step = JxpFindProfile(reader, head, absent.c_str(), 0, found, &nIndex, &qwPosition);

@@ -122,11 +122,11 @@ Profile Photo()
 
 Bytes JxpFile(const std::vector<Profile>& profiles, int nCount)
 {
-    Bytes file(JXP_FILE_HEADER_BYTES);
+    Bytes file(JXP_HEADER_SIZE);
     JxpBuildFileHeader(file.data(), 0x0201, 0x0411, "LM Fixture Laser 2100");
     PutU16(&file[offsetof(JxpFileHeader, nProfCount)], uint16_t(nCount));
     for (const Profile& p : profiles) {
-        Bytes entry(JXP_ENTRY_HEADER_BYTES);
+        Bytes entry(JXP_ENTRY_SIZE);
         JxpBuildEntryHeader(entry.data(), p.pszName, 7, 0, p.pszDescription, "LM Fixture Laser 2100");
         JxpSetSectionLength(entry.data(), JXP_SECTION_DWORD, uint32_t(p.dwords.size()));
         JxpSetSectionLength(entry.data(), JXP_SECTION_BUFFER, uint32_t(p.buffers.size()));
@@ -156,7 +156,7 @@ void JxpSeeds()
     Write("jxp", "sections_past_end.jxp", cut);
     Bytes cutHeader(one.begin(), one.begin() + 100);
     Write("jxp", "header_cut.jxp", cutHeader);
-    Bytes cutEntry(two.begin(), two.begin() + JXP_FILE_HEADER_BYTES + 300);
+    Bytes cutEntry(two.begin(), two.begin() + JXP_HEADER_SIZE + 300);
     Write("jxp", "entry_cut.jxp", cutEntry);
 
     Bytes notJxp = one;
@@ -165,7 +165,7 @@ void JxpSeeds()
 
     // A profile name filling its field, and a value name filling its field.
     Bytes longName = two;
-    memset(&longName[JXP_FILE_HEADER_BYTES], 'N', sizeof(JxpEntryHeader::szProfileName));
+    memset(&longName[JXP_HEADER_SIZE], 'N', sizeof(JxpEntryHeader::szProfileName));
     Write("jxp", "name_unterminated.jxp", longName);
     Profile damaged = Office();
     memset(damaged.values.data(), 'V', 260);
@@ -177,7 +177,7 @@ void JxpSeeds()
     // Section lengths near 2^32 each: their sum does not fit 32 bits.
     Bytes huge = one;
     for (int s = 0; s < JXP_SECTIONS; ++s)
-        PutU32(&huge[JXP_FILE_HEADER_BYTES + offsetof(JxpEntryHeader, dwDataSize) + 4 * s], 0xFFFFFFFF);
+        PutU32(&huge[JXP_HEADER_SIZE + offsetof(JxpEntryHeader, dwDataSize) + 4 * s], 0xFFFFFFFF);
     Write("jxp", "sections_wrap_32_bits.jxp", huge);
 }
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "core/exports.h"
+#include "api/exports.h"
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
 #include "fixture_names.h"

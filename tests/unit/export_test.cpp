@@ -5,7 +5,9 @@
 
 #include <functional>
 
-#include "core/exports.h"
+#include "api/exchange_state.h"
+#include "api/exchange_state.h"
+#include "api/exports.h"
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
 #include "fixture_names.h"

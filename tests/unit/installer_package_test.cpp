@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "core/exports.h"
+#include "api/exports.h"
 #include "core/trace.h"
 #include "fixture_names.h"
 #include "installer/lmprofinst.h"

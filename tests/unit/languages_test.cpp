@@ -8,9 +8,9 @@
 
 #include "codec/languages.h"
 #include "core/lmprofjxp.h"
+#include "core/sysenv.h"
 #include "installer/ini_file.h"
 #include "installer/lmprofinst.h"
-#include "installer/sysenv.h"
 #include "ui/lmlangsprt.h"
 
 namespace {

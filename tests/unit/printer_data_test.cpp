@@ -15,9 +15,7 @@ TEST_F(PrinterData, ReadsExactlyWhatWasWrittenAndTellsMissingFromUnreadable)
     for (bool bOwnHandle : {true, false}) {
         SCOPED_TRACE(bOwnHandle ? "own handle" : "a handle per call");
         if (!bOwnHandle) {   // as for a user who may not administer the printer
-            ClosePrinter(m_session->m_hPrinter);
-            m_session->m_hPrinter = INVALID_HANDLE_VALUE;
-            m_session->m_bOwnPrinter = false;
+            m_session->m_hPrinter.Reset();
         }
         Bytes data(40, bOwnHandle ? 0x5A : 0xA5), back(40);
         EXPECT_TRUE(m_session->SetRegValue("PrinterDriverData", "LmValue", data.data(), 40, REG_BINARY));

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/trace.h"
-#include "installer/sysenv.h"
+#include "core/sysenv.h"
 #include "removal/uninstinfo.h"
 #include "test_support.h"
 

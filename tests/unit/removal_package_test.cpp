@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/trace.h"
-#include "installer/sysenv.h"
+#include "core/sysenv.h"
 #include "removal/uninstinfo.h"
 #include "test_support.h"
 

@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/exports.h"
+#include "api/exchange_state.h"
+#include "api/exports.h"
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
 #include "fixture_names.h"

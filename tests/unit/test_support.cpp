@@ -1,8 +1,8 @@
 #include "test_support.h"
 
+#include "core/sysenv.h"
 #include "core/trace.h"
 #include "core/waits.h"
-#include "installer/sysenv.h"
 
 #include <cstring>
 #include <fstream>

@@ -21,7 +21,7 @@
 #include "fixture_names.h"
 #include "installer/lmprofinst.h"
 #include "installer/setupdata.h"
-#include "installer/sysenv.h"
+#include "core/sysenv.h"
 
 namespace {
 

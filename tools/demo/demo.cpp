@@ -152,7 +152,7 @@ bool StoreOfficeProfile(const char* pszPrinter, std::vector<BYTE>* pStored)
     PutMainWord(dm, 488, 7);
     DWORD nRegNum = session.GetAvailableRegNum();
     DWORD dwColor = 3;
-    session.SaveProfileRegValue("Office", int(nRegNum), "Default DevMode", dm.data(), DWORD(dm.size()), REG_BINARY);
+    session.SaveProfileRegValue("Office", int(nRegNum), DEFAULT_DEVMODE_VALUE, dm.data(), DWORD(dm.size()), REG_BINARY);
     session.SaveProfileRegValue("Office", int(nRegNum), "ColorMode", reinterpret_cast<BYTE*>(&dwColor), 4, REG_DWORD);
     if (!session.AddProfileToModel("Office", "Duplex landscape Legal, 2 copies", 0, 0, nRegNum))
         return false;

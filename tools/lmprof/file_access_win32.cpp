@@ -7,8 +7,9 @@
 
 #include <cstdio>
 
+#include "api/exports.h"
+#include "core/holders.h"
 #include "core/lmprofjxp.h"
-#include "core/exports.h"
 #include "file_access.h"
 
 namespace {
@@ -17,30 +18,6 @@ std::string ErrorText(const char* pszWhat, DWORD dwError)
 {
     return std::string(pszWhat) + " (error " + std::to_string(dwError) + ")";
 }
-
-// Closes the file when the holder goes out of scope.
-class AutoFile {
-public:
-    explicit AutoFile(HANDLE h) : m_h(h) {}
-    ~AutoFile()
-    {
-        if (m_h != INVALID_HANDLE_VALUE)
-            CloseHandle(m_h);
-    }
-    AutoFile(const AutoFile&) = delete;
-    AutoFile& operator=(const AutoFile&) = delete;
-    HANDLE Get() const { return m_h; }
-    // Closes now and tells whether the close succeeded (a write can fail only there).
-    bool Close()
-    {
-        BOOL bOk = CloseHandle(m_h);
-        m_h = INVALID_HANDLE_VALUE;
-        return bOk != FALSE;
-    }
-
-private:
-    HANDLE m_h;
-};
 
 }  // namespace
 
@@ -126,7 +103,7 @@ bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes, 
                (bytes.empty() || (WriteFile(file.Get(), bytes.data(), DWORD(bytes.size()), &cbWritten, nullptr) &&
                                   cbWritten == bytes.size()));
     DWORD dwError = GetLastError();
-    bOk = file.Get() != INVALID_HANDLE_VALUE && file.Close() && bOk;
+    bOk = file.Close() && bOk;
     if (bOk) {
         // Windows 9x has no MoveFileExA: the old file is deleted first there.
         bOk = MoveFileExA(szTemp, path.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;

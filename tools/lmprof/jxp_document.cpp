@@ -116,7 +116,7 @@ bool ReadSections(JxpDocument* pDoc, JxpProfile* pProfile, const uint8_t* pData,
 
     if (!ReadValues(pDoc, p, pProfile->dwSection[3], qwAt, "setup", &pProfile->setup))
         return false;
-    if (pProfile->setup.size() > 1 || (pProfile->setup.size() == 1 && pProfile->setup[0].name != "_Setup")) {
+    if (pProfile->setup.size() > 1 || (pProfile->setup.size() == 1 && pProfile->setup[0].name != SETUP_PACK_VALUE)) {
         Damage(pDoc, qwAt, "setup section holds something other than one \"_Setup\" record");
         return false;
     }
@@ -131,7 +131,7 @@ JxpDocument DecodeJxp(const uint8_t* pData, size_t cb)
     doc.qwSize = cb;
     switch (JxpCheckFileHeader(pData, cb)) {
     case JXP_HEADER_SHORT:
-        Damage(&doc, cb, Format("file ends inside its header (%zu of %zu bytes)", cb, JXP_FILE_HEADER_BYTES));
+        Damage(&doc, cb, Format("file ends inside its header (%zu of %zu bytes)", cb, size_t(JXP_HEADER_SIZE)));
         return doc;
     case JXP_HEADER_NOT_JXP:
         Damage(&doc, 0, "no \"JXP\" mark: not a profile file");
@@ -159,7 +159,7 @@ JxpDocument DecodeJxp(const uint8_t* pData, size_t cb)
     JxpImage image{pData, cb};
     JxpReader reader = JxpImageReader(&image);
     JxpWalk walk = JxpWalkStart(pData);
-    uint8_t entry[JXP_ENTRY_HEADER_BYTES];
+    uint8_t entry[JXP_ENTRY_SIZE];
     for (;;) {
         uint64_t qwEntry = walk.qwNext;
         uint64_t qwData = 0;

@@ -280,10 +280,10 @@ bool Packer::Profile(const JsonValue& obj, const std::string& field, std::vector
     // An import reads the setup section as the one "_Setup" value.
     if (setup.size() > 1)
         return Fail(Sub(field, "setup"), std::to_string(setup.size()) + " records; a profile has at most one");
-    if (setup.size() == 1 && setup[0].name.text != "_Setup")
+    if (setup.size() == 1 && setup[0].name.text != SETUP_PACK_VALUE)
         return Fail(Sub(field, "setup[0].name"), "the setup record is named \"_Setup\"");
 
-    uint8_t entry[JXP_ENTRY_HEADER_BYTES];
+    uint8_t entry[JXP_ENTRY_SIZE];
     JxpBuildEntryHeader(entry, name.text.c_str(), uint32_t(param1), uint32_t(param2), description.text.c_str(),
                         model.text.c_str());
     PutFill(entry + offsetof(JxpEntryHeader, szProfileName), name);
@@ -350,7 +350,7 @@ bool Packer::Pack(const JsonValue& doc, std::vector<uint8_t>* pOut)
         return Fail("profiles", std::to_string(pProfiles->items.size()) + " profiles; a file holds at most " +
                                     std::to_string(JXP_MAX_PROFILES));
 
-    std::vector<uint8_t> file(JXP_FILE_HEADER_BYTES);
+    std::vector<uint8_t> file(JXP_HEADER_SIZE);
     JxpBuildFileHeader(file.data(), uint16_t(driverVersion), m_wLanguage, model.text.c_str());
     PutFill(file.data() + offsetof(JxpFileHeader, szModel), model);
     file[3] = uint8_t(reserved[0]);

@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "api/exchange_state.h"
+#include "api/exports.h"
 #include "commands.h"
-#include "core/exports.h"
 #include "core/lmprofjxp.h"
 
 namespace {

@@ -1,4 +1,6 @@
-// Construction and destruction of the printer profile session.
+// Construction and destruction of the printer profile session. They stand beside the session's
+// operations rather than under them: construction loads the default DEVMODE, destruction
+// closes a profile file an operation left open.
 #include <cstring>
 #include <new>
 
@@ -22,9 +24,6 @@ LMPROFJXP::LMPROFJXP(HWND hWnd, const void* pPrinterName, HANDLE hPrinter)
       m_dwLanguage(0),
       m_bAnsi(true),
       m_bClient(false),
-      m_hPrinter(IsNoHandle(hPrinter) ? INVALID_HANDLE_VALUE : hPrinter),
-      m_bOwnPrinter(false),
-      m_hJxpFile(INVALID_HANDLE_VALUE),
       m_dwOpenMode(0),
       m_wDefaultDevModeLoads(0),
       m_dwDefaultDevModeSize(0),
@@ -34,6 +33,8 @@ LMPROFJXP::LMPROFJXP(HWND hWnd, const void* pPrinterName, HANDLE hPrinter)
       m_bComplete(false)
 {
     TraceLog("LMPROFJXP::LMPROFJXP\n");
+    if (!IsNoHandle(hPrinter))
+        m_hPrinter.Lend(hPrinter);
     m_wszPrinterName[0] = L'\0';
     m_tszPrinterName[0] = '\0';
     m_szModel[0] = '\0';
@@ -77,15 +78,10 @@ LMPROFJXP::LMPROFJXP(HWND hWnd, const void* pPrinterName, HANDLE hPrinter)
         m_bClient = true;
         TraceLog("m_bClient = true\n");
 
-        if (m_hPrinter == INVALID_HANDLE_VALUE) {
-            HANDLE h = OpenPrinterByName(PRINTER_ALL_ACCESS, true);
-            // A user who may not administer the printer gets a session without a handle;
-            // each operation then opens the printer with the rights it needs.
-            if (h) {
-                m_hPrinter = h;
-                m_bOwnPrinter = true;
-            }
-        }
+        // A user who may not administer the printer gets a session without a handle; each
+        // operation then opens the printer with the rights it needs.
+        if (!m_hPrinter)
+            m_hPrinter.Own(OpenPrinterByName(PRINTER_ALL_ACCESS, true));
         FindDriverDirectory();
         TraceLog("Client mode enabled\n");
     }
@@ -115,55 +111,18 @@ LMPROFJXP::LMPROFJXP(HWND hWnd, const void* pPrinterName, HANDLE hPrinter)
     m_bComplete = true;
 }
 
-bool LMPROFJXP::SystemIsAnsi()
-{
-    OSVERSIONINFOA vi;
-    return !ReadWindowsVersion(&vi) || vi.dwPlatformId != VER_PLATFORM_WIN32_NT;
-}
-
 LMPROFJXP::~LMPROFJXP()
 {
     TraceLog("LMPROFJXP::~LMPROFJXP\n");
     // An operation that stopped half-way may have left its file open: close it rather than
     // leak the handle (and, for a file being written, keep its header true to its content).
-    if (m_hJxpFile != INVALID_HANDLE_VALUE)
+    if (m_hJxpFile)
         CloseJxpFile();
     m_pDefaultDevMode.reset();
     m_pProfileData.reset();
     m_JxpHead.reset();
     m_pProfileEntry.reset();
-    if (m_bOwnPrinter && m_hPrinter != INVALID_HANDLE_VALUE) {
-        ClosePrinter(m_hPrinter);
-        m_hPrinter = INVALID_HANDLE_VALUE;
-    }
-}
-
-HANDLE LMPROFJXP::OpenPrinterByName(DWORD dwDesiredAccess, bool bWithDefaults) const
-{
-    // An empty name would open the print server instead of a printer.
-    if (m_bAnsi ? !m_tszPrinterName[0] : !m_wszPrinterName[0]) {
-        SetLastError(ERROR_INVALID_PRINTER_NAME);
-        return nullptr;
-    }
-    PRINTER_DEFAULTSA defaultsA = {nullptr, nullptr, dwDesiredAccess};
-    PRINTER_DEFAULTSW defaultsW = {nullptr, nullptr, dwDesiredAccess};
-    HANDLE h = nullptr;
-    BOOL bOk;
-    if (m_bAnsi)
-        bOk = OpenPrinterA(const_cast<char*>(m_tszPrinterName), &h, bWithDefaults ? &defaultsA : nullptr);
-    else
-        bOk = OpenPrinterW(const_cast<wchar_t*>(m_wszPrinterName), &h, bWithDefaults ? &defaultsW : nullptr);
-    return bOk ? h : nullptr;
-}
-
-SessionPrinter::SessionPrinter(const LMPROFJXP& session, DWORD dwAccess) : m_h(nullptr)
-{
-    if (session.m_hPrinter != INVALID_HANDLE_VALUE && session.m_hPrinter != nullptr) {
-        m_h = session.m_hPrinter;
-        return;
-    }
-    m_own.Reset(session.OpenPrinterByName(dwAccess, dwAccess != 0));
-    m_h = m_own.Get();
+    m_hPrinter.Reset();
 }
 
 void LMPROFJXP::FindDriverDirectory()
@@ -198,26 +157,5 @@ void LMPROFJXP::FindDriverDirectory()
         UINT n = GetSystemDirectoryA(m_szDriverDir, sizeof(m_szDriverDir));
         if (n == 0 || n >= sizeof(m_szDriverDir))
             m_szDriverDir[0] = '\0';
-    }
-}
-
-void LMPROFJXP::GetPrinterModel()
-{
-    SessionPrinter printer(*this, 0);
-    if (!printer)
-        return;
-    HANDLE h = printer.Get();
-    DWORD cbNeeded = 0;
-    GetPrinterA(h, 2, nullptr, 0, &cbNeeded);
-    if (cbNeeded < sizeof(PRINTER_INFO_2A))
-        return;
-    std::unique_ptr<BYTE[]> info(new (std::nothrow) BYTE[cbNeeded]);
-    if (!info || !GetPrinterA(h, 2, info.get(), cbNeeded, &cbNeeded))
-        return;
-    const PRINTER_INFO_2A* pInfo = reinterpret_cast<const PRINTER_INFO_2A*>(info.get());
-    // A driver name that does not fit would name another model: keep none instead.
-    if (!CopyCell(m_szModel, pInfo->pDriverName)) {
-        TraceLog("LMPROFJXP::GetPrinterModel - model name too long\n");
-        m_szModel[0] = '\0';
     }
 }

@@ -1,15 +1,16 @@
 // The exchange interface's lifecycle: one process-wide current session.
 #include <cstring>
 #include <cwchar>
-#include <exception>
 #include <new>
 
+#include "api/exchange_state.h"
+#include "api/export_guard.h"
+#include "api/exports.h"
 #include "codec/byte_cursor.h"
 #include "core/cells.h"
-#include "core/exports.h"
+#include "core/conversions.h"
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
-#include "ui/conversions.h"
 
 LMPROFJXP* g_pCurrentSession = nullptr;
 bool g_bWin9x = false;
@@ -59,90 +60,98 @@ BOOL InstallSession(HWND hWnd, const void* pName, const char* pszWho)
     return TRUE;
 }
 
+size_t NameLength(const char* pszName)
+{
+    return strnlen(pszName, MAX_PRINTER_NAME + 1);
+}
+
+size_t NameLength(const wchar_t* pwszName)
+{
+    return wcsnlen(pwszName, MAX_PRINTER_NAME + 1);
+}
+
+// The printer name in the width a session on this system takes: ANSI on Windows 9x, wide
+// elsewhere, converted with the process-wide code page when the caller's width differs.
+class SessionName {
+public:
+    // False, with a trace line, when the name cannot be converted.
+    bool Take(const char* pszName, const char* pszWho)
+    {
+        if (g_bWin9x) {
+            m_pName = pszName;
+            return true;
+        }
+        int n = MultiByteToWideChar(g_uCodePage, 0, pszName, -1, m_wszName, PRINTER_NAME_CHARS);
+        if (n <= 0) {
+            TraceLog("%s - MultiByteToWideChar error - %ld\n", pszWho, GetLastError());
+            return false;
+        }
+        m_pName = m_wszName;
+        return true;
+    }
+    bool Take(const wchar_t* pwszName, const char* pszWho)
+    {
+        if (!g_bWin9x) {
+            m_pName = pwszName;
+            return true;
+        }
+        // A session on Windows 9x works with ANSI names only. The name must come back
+        // exactly: a look-alike the code page puts in place of a character it lacks would
+        // name another printer.
+        if (!ConvertWideToAnsiCellExact(m_szName, PRINTER_NAME_CHARS, pwszName, g_uCodePage)) {
+            TraceLog("%s - WideCharToMultiByte error - %ld\n", pszWho, GetLastError());
+            return false;
+        }
+        m_pName = m_szName;
+        return true;
+    }
+    const void* Get() const { return m_pName; }
+
+private:
+    const void* m_pName = nullptr;
+    char m_szName[PRINTER_NAME_CHARS];
+    wchar_t m_wszName[PRINTER_NAME_CHARS];
+};
+
+// The one body of InitJxpApi and InitJxpApiW; pszWho names the form in every trace line.
+template <typename Char>
+BOOL InitJxpApiFor(const char* pszWho, HWND hWnd, const Char* pPrinterName)
+{
+    InitTraceFlag(TRUE);
+    TraceLog("%s\n", pszWho);
+    if (!pPrinterName || NameLength(pPrinterName) > MAX_PRINTER_NAME) {
+        TraceLog("%s - invalid printer name\n", pszWho);
+        return FALSE;
+    }
+    if (!ReadProcessSettings()) {
+        TraceLog("%s - GetVersionEx error - %ld\n", pszWho, GetLastError());
+        return FALSE;
+    }
+    SessionName name;
+    if (!name.Take(pPrinterName, pszWho) || !InstallSession(hWnd, name.Get(), pszWho))
+        return FALSE;
+    TraceLog("%s end\n", pszWho);
+    return TRUE;
+}
+
 }  // namespace
 
 extern "C" BOOL WINAPI InitJxpApi(HWND hWnd, LPCSTR pszPrinterName)
 {
-    try {
-        InitTraceFlag(TRUE);
-        TraceLog("InitJxpApi\n");
-        if (!pszPrinterName || strnlen(pszPrinterName, MAX_PRINTER_NAME + 1) > MAX_PRINTER_NAME) {
-            TraceLog("InitJxpApi - invalid printer name\n");
-            return FALSE;
-        }
-        if (!ReadProcessSettings()) {
-            TraceLog("InitJxpApi - GetVersionEx error - %ld\n", GetLastError());
-            return FALSE;
-        }
-
-        BOOL bOk;
-        if (g_bWin9x) {
-            bOk = InstallSession(hWnd, pszPrinterName, "InitJxpApi");
-        } else {
-            wchar_t wszName[PRINTER_NAME_CHARS];
-            int n = MultiByteToWideChar(g_uCodePage, 0, pszPrinterName, -1, wszName, PRINTER_NAME_CHARS);
-            if (n <= 0) {
-                TraceLog("InitJxpApi - MultiByteToWideChar error - %ld\n", GetLastError());
-                return FALSE;
-            }
-            bOk = InstallSession(hWnd, wszName, "InitJxpApi");
-        }
-        if (!bOk)
-            return FALSE;
-        TraceLog("InitJxpApi end\n");
-        return TRUE;
-    } catch (...) {
-        TraceLog("InitJxpApi - exception\n");
-        return FALSE;
-    }
+    return GuardExport("InitJxpApi", BOOL(FALSE), [&] { return InitJxpApiFor("InitJxpApi", hWnd, pszPrinterName); });
 }
 
 extern "C" BOOL WINAPI InitJxpApiW(HWND hWnd, LPCWSTR pwszPrinterName)
 {
-    try {
-        InitTraceFlag(TRUE);
-        TraceLog("InitJxpApiW\n");
-        if (!pwszPrinterName || wcsnlen(pwszPrinterName, MAX_PRINTER_NAME + 1) > MAX_PRINTER_NAME) {
-            TraceLog("InitJxpApiW - invalid printer name\n");
-            return FALSE;
-        }
-        if (!ReadProcessSettings()) {
-            TraceLog("InitJxpApiW - GetVersionEx error - %ld\n", GetLastError());
-            return FALSE;
-        }
-
-        BOOL bOk;
-        if (g_bWin9x) {
-            // A session on Windows 9x works with ANSI names only. The name must come back
-            // exactly: a look-alike the code page puts in place of a character it lacks would
-            // name another printer.
-            char szName[PRINTER_NAME_CHARS];
-            if (!ConvertWideToAnsiCellExact(szName, PRINTER_NAME_CHARS, pwszPrinterName, g_uCodePage)) {
-                TraceLog("InitJxpApiW - WideCharToMultiByte error - %ld\n", GetLastError());
-                return FALSE;
-            }
-            bOk = InstallSession(hWnd, szName, "InitJxpApiW");
-        } else {
-            bOk = InstallSession(hWnd, pwszPrinterName, "InitJxpApiW");
-        }
-        if (!bOk)
-            return FALSE;
-        TraceLog("InitJxpApiW end\n");
-        return TRUE;
-    } catch (...) {
-        TraceLog("InitJxpApiW - exception\n");
-        return FALSE;
-    }
+    return GuardExport("InitJxpApiW", BOOL(FALSE), [&] { return InitJxpApiFor("InitJxpApiW", hWnd, pwszPrinterName); });
 }
 
 extern "C" void WINAPI CloseJxpApi(HWND, LPCSTR)
 {
-    try {
+    GuardExport("CloseJxpApi", [] {
         TraceLog("CloseJxpApi\n");
         DestroyCurrentSession();
-    } catch (...) {
-        TraceLog("CloseJxpApi - exception\n");
-    }
+    });
 }
 
 // Called from DllMain on process detach.
@@ -231,20 +240,17 @@ private:
 
 extern "C" int WINAPI GetJxpFileListFromDirectory(LPCSTR pszFolder, LPSTR pFileCells, int nCells)
 {
-    try {
+    return GuardExport("GetJxpFileListFromDirectory", int(0), [&]() -> int {
         TraceLog("GetJxpFileListFromDirectory\n");
         return int(LMPROFJXP::GetJxpList(pszFolder, reinterpret_cast<char(*)[FILE_NAME_CELL]>(pFileCells),
                                          nCells > 0 ? DWORD(nCells) : 0));
-    } catch (...) {
-        TraceLog("GetJxpFileListFromDirectory - exception\n");
-        return 0;
-    }
+    });
 }
 
 extern "C" int WINAPI GetProfileListFromJxp(LPCSTR pszPath, LPSTR pNames, LPSTR pDescriptions, LPSTR pModels,
                                             int nCells)
 {
-    try {
+    return GuardExport("GetProfileListFromJxp", int(0), [&]() -> int {
         TraceLog("GetProfileListFromJxp\n");
         LMPROFJXP* pSession = CurrentSession("GetProfileListFromJxp");
         SessionPath path;
@@ -257,15 +263,12 @@ extern "C" int WINAPI GetProfileListFromJxp(LPCSTR pszPath, LPSTR pNames, LPSTR 
                                                       nCells > 0 ? DWORD(nCells) : 0);
         pSession->CloseJxpFile();
         return nResult;
-    } catch (...) {
-        TraceLog("GetProfileListFromJxp - exception\n");
-        return 0;
-    }
+    });
 }
 
 extern "C" BOOL WINAPI GetJxpFileDeviceModel(LPCSTR pszPath, LPSTR pszModel)
 {
-    try {
+    return GuardExport("GetJxpFileDeviceModel", BOOL(FALSE), [&]() -> BOOL {
         TraceLog("GetJxpFileDeviceModel\n");
         LMPROFJXP* pSession = CurrentSession("GetJxpFileDeviceModel");
         SessionPath path;
@@ -287,15 +290,12 @@ extern "C" BOOL WINAPI GetJxpFileDeviceModel(LPCSTR pszPath, LPSTR pszModel)
         }
         pSession->CloseJxpFile();
         return bOk ? TRUE : FALSE;
-    } catch (...) {
-        TraceLog("GetJxpFileDeviceModel - exception\n");
-        return FALSE;
-    }
+    });
 }
 
 extern "C" int WINAPI ExportProfileToJxp(LPCSTR pszProfile, LPCSTR pszPath)
 {
-    try {
+    return GuardExport("ExportProfileToJxp", int(0), [&]() -> int {
         TraceLog("ExportProfileToJxp\n");
         LMPROFJXP* pSession = CurrentSession("ExportProfileToJxp");
         SessionPath path;
@@ -316,10 +316,7 @@ extern "C" int WINAPI ExportProfileToJxp(LPCSTR pszProfile, LPCSTR pszPath)
         if (!pSession->CloseJxpFile())
             return 0;
         return int(nWritten);
-    } catch (...) {
-        TraceLog("ExportProfileToJxp - exception\n");
-        return 0;
-    }
+    });
 }
 
 namespace {
@@ -336,37 +333,31 @@ int ImportNames(const char* pszWho, const SessionPath& path, LMPROFJXP* pSession
 
 extern "C" int WINAPI ImportProfileFromJxp(LPCSTR pszPath, LPSTR pNames, int nCells, BOOL bImportSetup)
 {
-    try {
+    return GuardExport("ImportProfileFromJxp", int(0), [&]() -> int {
         TraceLog("ImportProfileFromJxp\n");
         LMPROFJXP* pSession = CurrentSession("ImportProfileFromJxp");
         SessionPath path;
         if (!pSession || !path.FromAnsi(pszPath, "ImportProfileFromJxp"))
             return 0;
         return ImportNames("ImportProfileFromJxp", path, pSession, pNames, nCells, bImportSetup);
-    } catch (...) {
-        TraceLog("ImportProfileFromJxp - exception\n");
-        return 0;
-    }
+    });
 }
 
 extern "C" int WINAPI ImportProfileFromJxpW(LPCWSTR pwszPath, LPSTR pNames, int nCells, BOOL bImportSetup)
 {
-    try {
+    return GuardExport("ImportProfileFromJxpW", int(0), [&]() -> int {
         TraceLog("ImportProfileFromJxpW\n");
         LMPROFJXP* pSession = CurrentSession("ImportProfileFromJxpW");
         SessionPath path;
         if (!pSession || !path.FromWide(pwszPath, "ImportProfileFromJxpW"))
             return 0;
         return ImportNames("ImportProfileFromJxpW", path, pSession, pNames, nCells, bImportSetup);
-    } catch (...) {
-        TraceLog("ImportProfileFromJxpW - exception\n");
-        return 0;
-    }
+    });
 }
 
 extern "C" int WINAPI ImportProfileAsDefault(LPCSTR pszPath, LPCSTR pszProfile, BYTE bFlags)
 {
-    try {
+    return GuardExport("ImportProfileAsDefault", int(0), [&]() -> int {
         TraceLog("ImportProfileAsDefault\n");
         LMPROFJXP* pSession = CurrentSession("ImportProfileAsDefault");
         SessionPath path;
@@ -382,8 +373,8 @@ extern "C" int WINAPI ImportProfileAsDefault(LPCSTR pszPath, LPCSTR pszProfile, 
         DWORD nImported = pSession->ImportProfilesFromJXP(path.Get(), &cell, 1, bAsDefault);
         if (bFlags & 4) {
             if (bAsDefault)
-                pSession->ApplyRegistryValues("Factory Default", 0);
-            else if (strcmp(cell, "Factory Default") != 0 && pSession->GetProfRegNum(cell) == 0)
+                pSession->ApplyRegistryValues(FACTORY_DEFAULT_PROFILE, 0);
+            else if (strcmp(cell, FACTORY_DEFAULT_PROFILE) != 0 && pSession->GetProfRegNum(cell) == 0)
                 // Looked up by a name the printer does not list, the pack would be the one of
                 // number 0: the printer would get "Factory Default" instead of what was asked.
                 TraceLog("ImportProfileAsDefault - %s is not listed, nothing applied\n", cell);
@@ -391,8 +382,5 @@ extern "C" int WINAPI ImportProfileAsDefault(LPCSTR pszPath, LPCSTR pszProfile, 
                 pSession->ApplyRegistryValues(cell, -1);
         }
         return nImported ? 1 : 0;
-    } catch (...) {
-        TraceLog("ImportProfileAsDefault - exception\n");
-        return 0;
-    }
+    });
 }

@@ -1,4 +1,4 @@
-#include "ui/conversions.h"
+#include "core/conversions.h"
 
 #include <cwchar>
 #include <memory>

@@ -4,9 +4,10 @@
 #include <memory>
 #include <new>
 
+#include "api/export_guard.h"
+#include "api/exports.h"
 #include "codec/command_line.h"
 #include "core/cells.h"
-#include "core/exports.h"
 #include "core/holders.h"
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
@@ -98,21 +99,17 @@ void RunEntry(HWND hWnd, const char* pszCmdLine, const EntryTexts& texts, bool b
 
 extern "C" void WINAPI LmProfInst(HWND hWnd, HINSTANCE, LPSTR pszCmdLine, int)
 {
-    try {
+    GuardExport("LmProfInst", [&] {
         RunEntry(hWnd, pszCmdLine,
                  {"LmProfInst - [%s]\n", "LmProfInst Error - Can not open printer - %s\n", "LmProfInst Ended. C-ya!\n"},
                  false);
-    } catch (...) {
-        TraceLog("LmProfInst - exception\n");
-    }
+    });
 }
 
 extern "C" void WINAPI LmPatch(HWND hWnd, HINSTANCE, LPSTR pszCmdLine, int)
 {
-    try {
+    GuardExport("LmPatch", [&] {
         RunEntry(hWnd, pszCmdLine,
                  {"LmPatch - [%s]\n", "LmPatch Error - Can not open printer - %s\n", "LmPatch Ended. C-ya!\n"}, true);
-    } catch (...) {
-        TraceLog("LmPatch - exception\n");
-    }
+    });
 }

@@ -1,9 +1,9 @@
-#include "installer/sysenv.h"
+#include "core/sysenv.h"
 
 #include "codec/ini_text.h"
 #include "codec/languages.h"
-#include "core/lmprofjxp.h"
-#include "ui/conversions.h"
+#include "core/conversions.h"
+#include "core/locale.h"
 
 SYSENV::SYSENV() : OsKind(OSKIND_WINXP), m_bWin9x(0), m_dwLanguage(0), m_uCodePage(0)
 {
