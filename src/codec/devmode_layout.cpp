@@ -37,6 +37,49 @@ bool IsSoundBlock(const BlockHeader& h, size_t off, size_t cbPrivate)
            h.dwSize <= cbPrivate - off;
 }
 
+bool FindBlock(const uint8_t* pPrivate, size_t cbPrivate, uint16_t wId, size_t* pOff, BlockHeader* pHeader,
+               const BlockVisit& seen)
+{
+    size_t off = 0;
+    BlockHeader h;
+    while (ReadBlockHeader(pPrivate, cbPrivate, off, &h)) {
+        if (seen)
+            seen(off, h);
+        if (!IsSoundBlock(h, off, cbPrivate))
+            return false;
+        if (h.wId == wId) {
+            *pOff = off;
+            if (pHeader)
+                *pHeader = h;
+            return true;
+        }
+        // A sound block is at least a header long and ends inside the area: the walk moves on
+        // and cannot pass the end.
+        off += h.dwSize;
+    }
+    return false;
+}
+
+size_t ForEachBlockFrom(const uint8_t* pPrivate, size_t cbPrivate, size_t off, const BlockVisit& visit)
+{
+    size_t nVisited = 0;
+    BlockHeader h;
+    while (ReadBlockHeader(pPrivate, cbPrivate, off, &h) && IsSoundBlock(h, off, cbPrivate)) {
+        visit(off, h);
+        ++nVisited;
+        off += h.dwSize;
+    }
+    return nVisited;
+}
+
+size_t ForEachBlockAfter(const uint8_t* pPrivate, size_t cbPrivate, size_t offBlock, size_t cbBlock,
+                         const BlockVisit& visit)
+{
+    if (offBlock > cbPrivate || cbBlock > cbPrivate - offBlock)
+        return 0;
+    return ForEachBlockFrom(pPrivate, cbPrivate, offBlock + cbBlock, visit);
+}
+
 // clang-format off
 const DwordRecordDef kPublicDwordRecords[] = {
     {1, "PFDM_SPEC_VERSION", false, 64, 2, FIELD_ZERO, 0, 0, false},

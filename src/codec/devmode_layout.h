@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace devmode {
 
@@ -58,6 +59,28 @@ bool ReadBlockHeader(const uint8_t* pPrivate, size_t cbPrivate, size_t off, Bloc
 // A block the chain can continue through: it carries the signature, is at least a header
 // long and lies wholly inside the private area.
 bool IsSoundBlock(const BlockHeader& h, size_t off, size_t cbPrivate);
+
+// The walks of the block chain. Every walk the engine makes goes through these, so the rule
+// that keeps it inside the private area is written once: a walk moves only through a sound
+// block, by that block's own size, and ends at the first header that cannot be read or block
+// that is not sound.
+using BlockVisit = std::function<void(size_t off, const BlockHeader& h)>;
+
+// The first block of identifier wId in the chain from the start of the private area: its
+// offset in *pOff and, when pHeader is given, its header. False when the chain ends first.
+// seen, when given, is called with every header the walk reads, the one that ends the chain
+// included.
+bool FindBlock(const uint8_t* pPrivate, size_t cbPrivate, uint16_t wId, size_t* pOff, BlockHeader* pHeader,
+               const BlockVisit& seen = nullptr);
+
+// Visits the sound blocks of the chain from offset off, in order; how many were visited.
+size_t ForEachBlockFrom(const uint8_t* pPrivate, size_t cbPrivate, size_t off, const BlockVisit& visit);
+
+// Visits the blocks that follow the block at offBlock of cbBlock bytes (the plug-ins after the
+// main block, wherever the chain put it), as ForEachBlockFrom; nothing when that block does
+// not lie inside the private area.
+size_t ForEachBlockAfter(const uint8_t* pPrivate, size_t cbPrivate, size_t offBlock, size_t cbBlock,
+                         const BlockVisit& visit);
 
 // How a DWORD record's value is taken from its field and put back.
 enum FieldKind : uint8_t {

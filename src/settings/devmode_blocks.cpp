@@ -1,6 +1,6 @@
-// Finding the blocks of a DEVMODE's private area. Every walk stays inside dmSize +
-// dmDriverExtra, and a block that is not sound (no signature, shorter than its header,
-// reaching past the private area) ends the chain.
+// Finding the blocks of a DEVMODE's private area. The walks are the codec's (devmode_layout.h):
+// they stay inside dmSize + dmDriverExtra, and a block that is not sound (no signature,
+// shorter than its header, reaching past the private area) ends the chain.
 #include "codec/devmode_layout.h"
 #include "core/lmprofjxp.h"
 #include "core/trace.h"
@@ -14,20 +14,11 @@ BYTE* LMPROFJXP::GetPlugInAddr(DEVMODEW* pDevMode, WORD wId)
         return nullptr;
     TraceLog("LMPROFJXP::GetPlugInAddr - pDevMode->dmSize = %d\n", pDevMode->dmSize);
     BYTE* pPrivate = reinterpret_cast<BYTE*>(pDevMode) + pDevMode->dmSize;
-    size_t cbPrivate = pDevMode->dmDriverExtra;
     size_t off = 0;
-    BlockHeader h;
-    while (ReadBlockHeader(pPrivate, cbPrivate, off, &h)) {
+    bool bFound = FindBlock(pPrivate, pDevMode->dmDriverExtra, wId, &off, nullptr, [](size_t, const BlockHeader& h) {
         TraceLog("*** PD Block = %x %x %d %d\n", h.dwSignature, h.dwSize, h.wId, h.wTraced);
-        if (!IsSoundBlock(h, off, cbPrivate))
-            return nullptr;
-        if (h.wId == wId)
-            return pPrivate + off;
-        off += h.dwSize;
-        if (off >= cbPrivate)
-            return nullptr;
-    }
-    return nullptr;
+    });
+    return bFound ? pPrivate + off : nullptr;
 }
 
 BYTE* MainBlockOf(LMPROFJXP& session, DEVMODEW* pDevMode, DWORD* pcbMain)
@@ -50,14 +41,8 @@ void ForEachPlugIn(DEVMODEW* pDevMode, const BYTE* pMain, DWORD cbMain,
                    const std::function<void(BYTE*, const BlockHeader&)>& visit)
 {
     BYTE* pPrivate = reinterpret_cast<BYTE*>(pDevMode) + pDevMode->dmSize;
-    size_t cbPrivate = pDevMode->dmDriverExtra;
-    // The plug-ins follow the main block wherever the chain put it.
-    size_t off = size_t(pMain - pPrivate) + cbMain;
-    BlockHeader h;
-    while (off < cbPrivate && ReadBlockHeader(pPrivate, cbPrivate, off, &h) && IsSoundBlock(h, off, cbPrivate)) {
-        visit(pPrivate + off, h);
-        off += h.dwSize;
-    }
+    ForEachBlockAfter(pPrivate, pDevMode->dmDriverExtra, size_t(pMain - pPrivate), cbMain,
+                      [&](size_t off, const BlockHeader& h) { visit(pPrivate + off, h); });
 }
 
 bool DevModeFits(const void* pRecord, size_t cb)

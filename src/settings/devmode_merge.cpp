@@ -21,22 +21,20 @@ namespace {
 void MergeBlocks(LMPROFJXP& session, BYTE* pWork, WORD dmSize, WORD dmDriverExtra, DEVMODEW* pProfile)
 {
     BYTE* pPrivate = pWork + dmSize;
-    size_t cbPrivate = dmDriverExtra;
-    size_t off = 0;
-    BlockHeader h;
-    while (off < cbPrivate && ReadBlockHeader(pPrivate, cbPrivate, off, &h) && IsSoundBlock(h, off, cbPrivate)) {
+    // The walk has read each block's header before the block is replaced, and the size field
+    // it moves on by is put back.
+    ForEachBlockFrom(pPrivate, dmDriverExtra, 0, [&](size_t off, const BlockHeader& h) {
         BYTE* pProfileBlock = session.GetPlugInAddr(pProfile, h.wId);
-        if (pProfileBlock) {
-            BlockHeader ph;
-            ReadBlockHeader(pProfileBlock, BLOCK_HEADER_SIZE, 0, &ph);
-            DWORD cbCopy = ph.dwSize < h.dwSize ? ph.dwSize : h.dwSize;
-            memcpy(pPrivate + off, pProfileBlock, cbCopy);
-            PutU32(pPrivate + off + 12, h.dwSize);
-            if (const char* pszFound = FoundLine(h.wId))
-                TraceLog("%s", pszFound);
-        }
-        off += h.dwSize;
-    }
+        if (!pProfileBlock)
+            return;
+        BlockHeader ph;
+        ReadBlockHeader(pProfileBlock, BLOCK_HEADER_SIZE, 0, &ph);
+        DWORD cbCopy = ph.dwSize < h.dwSize ? ph.dwSize : h.dwSize;
+        memcpy(pPrivate + off, pProfileBlock, cbCopy);
+        PutU32(pPrivate + off + 12, h.dwSize);
+        if (const char* pszFound = FoundLine(h.wId))
+            TraceLog("%s", pszFound);
+    });
 }
 
 // Copies a name field back as a zero-terminated string of at most its field.

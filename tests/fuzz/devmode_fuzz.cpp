@@ -1,9 +1,11 @@
 // Fuzz target: a print settings record (DEVMODEW public part plus the driver's private blocks)
 // as the settings engine reads it from a driver, the spooler or a stored profile. The input is
-// the record as it came, in a buffer of its own length. The engine's steps are taken with the
-// codec's reads: the public sizes, the walk of the block chain that finds a block by its
-// identifier, the main block's record fields and spans, and the plug-in blocks behind the main
-// block as the export copies them and the import checks them again.
+// the record as it came, in a buffer of its own length. The engine's own steps are taken: the
+// codec's reads of the public sizes, the codec's walks of the block chain that the DLL makes
+// (FindBlock behind GetPlugInAddr, ForEachBlockAfter behind ForEachPlugIn, ForEachBlockFrom
+// behind the merge), the main block's record fields and spans, and the plug-in blocks behind
+// the main block as the export copies them and the import checks them again.
+#include <algorithm>
 #include <vector>
 
 #include "codec/byte_cursor.h"
@@ -28,33 +30,79 @@ void CheckSoundPromise(const BlockHeader& h, size_t off, size_t cbPrivate)
                "block of %u bytes at %zu of %zu called sound", h.dwSize, off, cbPrivate);
 }
 
-// The chain from the start of the private area, walked as GetPlugInAddr walks it: a block that
-// is not sound ends it, and so does the end of the area.
-std::vector<ChainBlock> WalkChain(const uint8_t* pPrivate, size_t cbPrivate)
+// Blocks visited by one of the walks, each at its own offset, with the header found there.
+std::vector<ChainBlock> VisitFrom(const uint8_t* pPrivate, size_t cbPrivate, size_t off)
 {
-    std::vector<ChainBlock> chain;
-    size_t off = 0;
-    BlockHeader h;
-    while (ReadBlockHeader(pPrivate, cbPrivate, off, &h)) {
-        CheckSoundPromise(h, off, cbPrivate);
-        if (!IsSoundBlock(h, off, cbPrivate))
-            break;
-        chain.push_back(ChainBlock{off, h});
-        FUZZ_CHECK(chain.size() <= cbPrivate / BLOCK_HEADER_SIZE, "%zu blocks in %zu bytes", chain.size(), cbPrivate);
-        off += h.dwSize;
-        if (off >= cbPrivate)
-            break;
-    }
-    return chain;
+    std::vector<ChainBlock> visited;
+    size_t n = ForEachBlockFrom(pPrivate, cbPrivate, off, [&](size_t offBlock, const BlockHeader& h) {
+        visited.push_back(ChainBlock{offBlock, h});
+    });
+    FUZZ_CHECK(n == visited.size(), "%zu blocks counted, %zu visited", n, visited.size());
+    return visited;
 }
 
-const ChainBlock* FindBlock(const std::vector<ChainBlock>& chain, uint16_t wId)
+// What every walk promises for the blocks it visited from offset off: the first at off, each
+// next one where the one before ends, every one sound, at most one block a header's length,
+// and the walk stopped only where no sound block follows.
+void CheckVisits(const std::vector<ChainBlock>& visited, const uint8_t* pPrivate, size_t cbPrivate, size_t off)
 {
-    for (const ChainBlock& b : chain) {
-        if (b.h.wId == wId)
-            return &b;
+    FUZZ_CHECK(visited.size() <= cbPrivate / BLOCK_HEADER_SIZE, "%zu blocks in %zu bytes", visited.size(), cbPrivate);
+    size_t next = off;
+    for (const ChainBlock& b : visited) {
+        FUZZ_CHECK(b.off == next, "block visited at %zu, the chain continues at %zu", b.off, next);
+        BlockHeader h;
+        FUZZ_CHECK(ReadBlockHeader(pPrivate, cbPrivate, b.off, &h) && memcmp(&h, &b.h, sizeof(h)) == 0,
+                   "header at %zu handed out differently", b.off);
+        FUZZ_CHECK(IsSoundBlock(b.h, b.off, cbPrivate), "block at %zu of %u bytes visited but not sound", b.off,
+                   b.h.dwSize);
+        CheckSoundPromise(b.h, b.off, cbPrivate);
+        next = b.off + b.h.dwSize;
     }
-    return nullptr;
+    BlockHeader h;
+    FUZZ_CHECK(!ReadBlockHeader(pPrivate, cbPrivate, next, &h) || !IsSoundBlock(h, next, cbPrivate),
+               "walk stopped at %zu before a sound block of %u bytes", next, h.dwSize);
+}
+
+// The lookup by identifier: every header it read is reported, from the start of the area on;
+// it moves only through sound blocks of other identifiers, and answers the first block of the
+// identifier, or nothing when the chain ends first.
+bool CheckFind(const uint8_t* pPrivate, size_t cbPrivate, uint16_t wId, ChainBlock* pFound)
+{
+    std::vector<ChainBlock> seen;
+    size_t off = SIZE_MAX;
+    BlockHeader h = {};
+    bool bFound = FindBlock(pPrivate, cbPrivate, wId, &off, &h, [&](size_t offBlock, const BlockHeader& hSeen) {
+        seen.push_back(ChainBlock{offBlock, hSeen});
+    });
+    size_t next = 0;
+    for (size_t i = 0; i < seen.size(); ++i) {
+        const ChainBlock& b = seen[i];
+        FUZZ_CHECK(b.off == next, "header read at %zu, the chain continues at %zu", b.off, next);
+        CheckSoundPromise(b.h, b.off, cbPrivate);
+        bool bLast = i + 1 == seen.size();
+        if (!bLast) {
+            FUZZ_CHECK(IsSoundBlock(b.h, b.off, cbPrivate) && b.h.wId != wId,
+                       "walk went on past the block at %zu (id %u, %u bytes)", b.off, b.h.wId, b.h.dwSize);
+        }
+        next = b.off + b.h.dwSize;
+    }
+    FUZZ_CHECK(seen.size() <= cbPrivate / BLOCK_HEADER_SIZE + 1, "%zu headers in %zu bytes", seen.size(), cbPrivate);
+    BlockHeader hNext;
+    if (bFound) {
+        FUZZ_CHECK(!seen.empty() && seen.back().off == off && memcmp(&seen.back().h, &h, sizeof(h)) == 0 &&
+                       h.wId == wId && IsSoundBlock(h, off, cbPrivate),
+                   "block %u answered at %zu", wId, off);
+        *pFound = ChainBlock{off, h};
+    } else if (seen.empty()) {
+        FUZZ_CHECK(!ReadBlockHeader(pPrivate, cbPrivate, 0, &hNext), "no header read from a readable area");
+    } else {
+        const ChainBlock& last = seen.back();
+        // The chain ended at a block that is not sound, or after the last sound one.
+        FUZZ_CHECK(!IsSoundBlock(last.h, last.off, cbPrivate) ||
+                       (last.h.wId != wId && !ReadBlockHeader(pPrivate, cbPrivate, next, &hNext)),
+                   "block %u not found, the walk ended at %zu", wId, last.off);
+    }
+    return bFound;
 }
 
 // One DWORD record's field, as the export reads it and the import writes it back. The write
@@ -145,7 +193,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cb)
         }
     }
 
-    std::vector<ChainBlock> chain = WalkChain(pPrivate, cbPrivate);
+    // The whole chain, and the lookup for an identifier it does not hold (there are more
+    // identifiers than blocks fit in the area) reads exactly its headers and one past them.
+    std::vector<ChainBlock> chain = VisitFrom(pPrivate, cbPrivate, 0);
+    CheckVisits(chain, pPrivate, cbPrivate, 0);
+    uint16_t wAbsent = 0;
+    while (std::any_of(chain.begin(), chain.end(), [&](const ChainBlock& b) { return b.h.wId == wAbsent; }))
+        ++wAbsent;
+    ChainBlock found;
+    FUZZ_CHECK(!CheckFind(pPrivate, cbPrivate, wAbsent, &found), "block %u found outside the chain", wAbsent);
+    // Every block of the chain is found, at its first occurrence.
+    for (const ChainBlock& b : chain) {
+        FUZZ_CHECK(CheckFind(pPrivate, cbPrivate, b.h.wId, &found) && found.off <= b.off, "block %u at %zu not found",
+                   b.h.wId, b.off);
+    }
 
     // Public record fields the engine reads and writes once dmSize covers them.
     ExactCopy publicPart(record.Data(), dmSize);
@@ -160,31 +221,43 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t cb)
 
     // The main block, found by its identifier, carries settings only when it is long enough for
     // every field the engine addresses in it.
-    const ChainBlock* pMain = FindBlock(chain, PRIVATE_DATA_ID_MAIN);
-    if (!pMain || pMain->h.dwSize < MAIN_BLOCK_MIN_SIZE)
+    ChainBlock mainBlock;
+    if (!CheckFind(pPrivate, cbPrivate, PRIVATE_DATA_ID_MAIN, &mainBlock) || mainBlock.h.dwSize < MAIN_BLOCK_MIN_SIZE)
         return 0;
-    FUZZ_CHECK(pMain->off + pMain->h.dwSize <= cbPrivate, "main block at %zu+%u outside %zu", pMain->off,
-               pMain->h.dwSize, cbPrivate);
-    ExactCopy main(pPrivate + pMain->off, pMain->h.dwSize);
+    ExactCopy main(pPrivate + mainBlock.off, mainBlock.h.dwSize);
     for (size_t i = 0; i < kPrivateDwordRecordCount; ++i)
         CheckField(kPrivateDwordRecords[i], main.Data(), main.Size(), dwOther);
     for (size_t i = 0; i < kBufferRecordCount; ++i)
         TouchBytes(main.Data() + kBufferRecords[i].wOffset, kBufferRecords[i].wLength);
 
-    // The plug-in blocks, walked as ForEachPlugIn walks them (from the main block's size on):
-    // each one the export writes as a record must pass the import's check of that record.
-    size_t off = pMain->h.dwSize;
-    size_t nVisited = 0;
-    BlockHeader h;
-    while (off < cbPrivate && ReadBlockHeader(pPrivate, cbPrivate, off, &h) && IsSoundBlock(h, off, cbPrivate)) {
+    // The plug-in blocks, walked as the export and the import walk them: the blocks of the
+    // chain behind the main block, wherever it stands. Each one the export writes as a record
+    // must pass the import's check of that record.
+    std::vector<ChainBlock> plugIns;
+    ForEachBlockAfter(pPrivate, cbPrivate, mainBlock.off, mainBlock.h.dwSize, [&](size_t off, const BlockHeader& h) {
+        plugIns.push_back(ChainBlock{off, h});
         ExactCopy exported(pPrivate + off, h.dwSize);
         BlockHeader stored;
         FUZZ_CHECK(ReadBlockHeader(exported.Data(), exported.Size(), 0, &stored) && stored.dwSize == exported.Size() &&
-                       stored.wId == h.wId,
+                       stored.wId == h.wId && stored.dwSignature == BLOCK_SIGNATURE,
                    "plug-in block %u of %u bytes at %zu refused on import", h.wId, h.dwSize, off);
-        ++nVisited;
-        FUZZ_CHECK(nVisited <= cbPrivate / BLOCK_HEADER_SIZE, "%zu plug-ins in %zu bytes", nVisited, cbPrivate);
-        off += h.dwSize;
+    });
+    CheckVisits(plugIns, pPrivate, cbPrivate, mainBlock.off + mainBlock.h.dwSize);
+    size_t iMain = 0;
+    while (iMain < chain.size() && chain[iMain].off != mainBlock.off)
+        ++iMain;
+    FUZZ_CHECK(iMain < chain.size() && plugIns.size() == chain.size() - iMain - 1,
+               "%zu plug-ins behind the main block at %zu, the chain holds %zu blocks", plugIns.size(), mainBlock.off,
+               chain.size());
+
+    // A block said to lie past the area, or to reach past it, has no blocks behind it.
+    const size_t offsets[] = {cbPrivate, cbPrivate + 1, SIZE_MAX - 8, SIZE_MAX};
+    for (size_t off : offsets) {
+        FUZZ_CHECK(ForEachBlockAfter(pPrivate, cbPrivate, off, 16, [](size_t, const BlockHeader&) {}) == 0,
+                   "blocks visited behind offset %zu of %zu", off, cbPrivate);
     }
+    FUZZ_CHECK(ForEachBlockAfter(pPrivate, cbPrivate, mainBlock.off, SIZE_MAX - mainBlock.off,
+                                 [](size_t, const BlockHeader&) {}) == 0,
+               "blocks visited behind a block whose size wraps");
     return 0;
 }
