@@ -21,10 +21,15 @@ GENERATED = [
     ("tools/lang_tables.py", "src/resources/lang", "*.txt"),
     ("src/resources/make_check_bitmaps.py", "src/resources", "*.bmp"),
 ]
+# Files the generators read: the resource numbers and the script that must name each table.
+INPUTS = ["src/resources/resource_ids.h", "src/resources/LmProfInst.rc"]
 
 
 def check(root, work):
     problems = []
+    for name in INPUTS:
+        (work / name).parent.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(root / name, work / name)
     for script, folder, pattern in GENERATED:
         copy = work / script
         copy.parent.mkdir(parents=True, exist_ok=True)
