@@ -120,6 +120,10 @@ TEST_F(StoredBytes, AHundredValuesLeaveTheBytesTheyAlwaysLeft)
     AppendDigest(actual, "file", ReadBytes(path));
     for (const auto& part : b.State()) {
         std::string name = part.first;
+        // A data file by its name alone: where the driver folder lies is the system's choice.
+        size_t slash = name.rfind('\\');
+        if (name.rfind("file:", 0) == 0 && slash != std::string::npos)
+            name = "file:" + name.substr(slash + 1);
         size_t at = name.find(b.Name());
         if (at != std::string::npos)
             name.replace(at, strlen(b.Name()), "B");
