@@ -188,6 +188,9 @@ public:
     // in *pdwType; 0 when it is missing, empty or unreadable.
     DWORD ReadProfileRegValue(const char* pszProfile, int nRegNum, const char* pszValue, std::vector<BYTE>* pBuffer,
                               DWORD* pdwType);
+    // The Windows 9x data file of a pack value opened for reading into *pFile, its path in szPath:
+    // its size, or 0 when it is missing, unreadable or empty.
+    DWORD OpenDataFile(const char* pszValue, const char* pszData, char (&szPath)[MAX_PATH], AutoFile* pFile);
     void ReplaceInvalidChar4Filename(char* pszPath);
     bool RemoveRegValue(HKEY hRoot, const wchar_t* pwszKey, const wchar_t* pwszValue);
 

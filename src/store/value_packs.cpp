@@ -200,6 +200,22 @@ DWORD LMPROFJXP::SaveProfileRegValues(const char* pszProfile, int nRegNum, const
     return nStored;
 }
 
+DWORD LMPROFJXP::OpenDataFile(const char* pszValue, const char* pszData, char (&szPath)[MAX_PATH], AutoFile* pFile)
+{
+    if (!MakeDataFilePath(szPath, m_szDriverDir, m_tszPrinterName, pszData))
+        return 0;
+    ReplaceInvalidChar4Filename(szPath);
+    pFile->Reset(CreateFileA(szPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!*pFile)
+        return 0;
+    DWORD cbFile = GetFileSize(pFile->Get(), nullptr);
+    if (cbFile == INVALID_FILE_SIZE)
+        return 0;
+    if (cbFile == 0)
+        TraceLog("LoadProfileRegValue - Size - %s, %ld, %s\n", pszValue, 0L, pszData);
+    return cbFile;
+}
+
 DWORD LMPROFJXP::LoadProfileRegValue(const char* pszProfile, int nRegNum, const char* pszValue, BYTE* pBuffer,
                                      DWORD cbBuffer, DWORD* pcbOut, DWORD* pdwType)
 {
@@ -212,19 +228,10 @@ DWORD LMPROFJXP::LoadProfileRegValue(const char* pszProfile, int nRegNum, const 
 
     if (m_bAnsi && nRegNum != 0) {
         char szPath[MAX_PATH];
-        if (!MakeDataFilePath(szPath, m_szDriverDir, m_tszPrinterName, szData))
+        AutoFile file;
+        DWORD cbFile = OpenDataFile(pszValue, szData, szPath, &file);
+        if (cbFile == 0)
             return 0;
-        ReplaceInvalidChar4Filename(szPath);
-        AutoFile file(CreateFileA(szPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file)
-            return 0;
-        DWORD cbFile = GetFileSize(file.Get(), nullptr);
-        if (cbFile == INVALID_FILE_SIZE)
-            return 0;
-        if (cbFile == 0) {
-            TraceLog("LoadProfileRegValue - Size - %s, %ld, %s\n", pszValue, 0L, szData);
-            return 0;
-        }
         if (!pBuffer)
             return cbFile;
         // The caller sized its buffer from a measuring call; the file may have grown since.
@@ -304,19 +311,10 @@ DWORD LMPROFJXP::ReadProfileRegValue(const char* pszProfile, int nRegNum, const 
 
     if (m_bAnsi && nRegNum != 0) {
         char szPath[MAX_PATH];
-        if (!MakeDataFilePath(szPath, m_szDriverDir, m_tszPrinterName, szData))
+        AutoFile file;
+        DWORD cbFile = OpenDataFile(pszValue, szData, szPath, &file);
+        if (cbFile == 0)
             return 0;
-        ReplaceInvalidChar4Filename(szPath);
-        AutoFile file(CreateFileA(szPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file)
-            return 0;
-        DWORD cbFile = GetFileSize(file.Get(), nullptr);
-        if (cbFile == INVALID_FILE_SIZE)
-            return 0;
-        if (cbFile == 0) {
-            TraceLog("LoadProfileRegValue - Size - %s, %ld, %s\n", pszValue, 0L, szData);
-            return 0;
-        }
         try {
             if (pBuffer->size() < cbFile)
                 pBuffer->resize(cbFile);
