@@ -87,6 +87,10 @@ void ExpectBoxGone(int nThreads)
     WNDCLASSA wc;
     EXPECT_EQ(nullptr, FindWindowA("LMSTBOX", nullptr));
     EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), "LMSTBOX", &wc));
+    // The system lists a thread for a moment after its handle was signalled: the count is
+    // polled back down; the join itself shows in the trace order below.
+    for (DWORD dwStart = GetTickCount(); ThreadCount() != nThreads && GetTickCount() - dwStart < 5000;)
+        Sleep(20);
     EXPECT_EQ(nThreads, ThreadCount());
     int nGoing = TraceCapture::Find("LMSTBOX::~LMSTBOX\n");
     int nEnded = TraceCapture::Find("StatusBoxProc Ended\n", nGoing);
@@ -167,7 +171,6 @@ TEST_F(StatusBox, ShowsInTheMiddleAndCountsWhileTheOwnerIsBusy)
         ExpectBoxOnScreen(shot, ClientOnScreen(hWnd), hFont, box.GetPaintCount());
         ASSERT_TRUE(WaitForTrace("LMSTBOX::OnPaint, 3\n")) << TraceCapture::Dump();
         EXPECT_TRUE(TraceCapture::Contains("LMSTBOX::OnPaint, 0\n")) << TraceCapture::Dump();
-        EXPECT_GE(box.GetPaintCount(), 4);
     }
     ExpectBoxGone(m_nThreads);
     DeleteObject(hFont);
