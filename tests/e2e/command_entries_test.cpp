@@ -1,6 +1,5 @@
 // LmProfInst and LmPatch as an installer script starts them: "rundll32.exe <dll>,LmProfInst
-// <arguments>". The cases call the entries in the test's process, where the trace is seen; one
-// goes through rundll32 as well (on Windows 9x not: rundll32 would run as an NT program).
+// <arguments>". The cases call the entries in the test's process, where the trace is seen.
 #include <cstring>
 
 #include "e2e_support.h"
@@ -8,29 +7,6 @@
 namespace {
 
 class CommandEntries : public OfficeExported {};
-
-std::string Quoted(const std::string& s)
-{
-    return "\"" + s + "\"";
-}
-
-void RunDll32(const char* pszEntry, const std::string& cmdLine)
-{
-    // rundll32 of this prefix is a 64-bit program: it loads the 64-bit DLL the tests built.
-    std::string cmd = "rundll32.exe " + Dll().path + "," + pszEntry + " " + cmdLine;
-    STARTUPINFOA si;
-    ZeroMemory(&si, sizeof(si));
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi;
-    ASSERT_TRUE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        << cmd << " error " << GetLastError();
-    DWORD dwWait = WaitForSingleObject(pi.hProcess, 60000), dwCode = DWORD(-1);
-    GetExitCodeProcess(pi.hProcess, &dwCode);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    ASSERT_EQ(WAIT_OBJECT_0, dwWait) << cmd << " did not end";
-    EXPECT_EQ(0u, dwCode) << cmd;
-}
 
 }  // namespace
 
@@ -61,26 +37,23 @@ TEST_F(CommandEntries, InstallOnlyForTheFilesModelAndWhatFits)
         bool bPatch;
         std::string line, trace;   // trace: a line the case writes, if any
         short nCopies;
-        bool bRundll32;
     } cases[] = {
         {"the file's model", false, "\"%P\" " + Quoted(m_file) + " Office",
-         "Device Name from JXP - [" FIXTURE_MODEL_A "]\n", OFFICE_COPIES, false},
-        {"started by rundll32", false, "\"%P\" " + Quoted(m_file) + " Office", "", OFFICE_COPIES, true},
+         "Device Name from JXP - [" FIXTURE_MODEL_A "]\n", OFFICE_COPIES},
         {"the model in other letter case", false, "\"%P\" " + Quoted(m_work->Path("cased.jxp")) + " Office",
-         "Device Name from JXP - [lm fixture LASER 2100]\n", OFFICE_COPIES, false},
+         "Device Name from JXP - [lm fixture LASER 2100]\n", OFFICE_COPIES},
         {"another model's file", false, "\"%P\" " + Quoted(jet) + " Office",
-         "Device Name from JXP - [" FIXTURE_MODEL_B "]\n", 0, false},
+         "Device Name from JXP - [" FIXTURE_MODEL_B "]\n", 0},
         {"33 arguments", false, "\"%P\" " + Quoted(m_file) + " Office " + many, "Arguments - too many or too long\n",
-         0, false},
-        {"an empty line", false, "", "Arguments - 0\n", 0, false},
-        {"LmPatch: the model's file", true, "\"%P\" unused " + Quoted(patch), "  2, [" + patch + "]\n", 4, false},
+         0},
+        {"an empty line", false, "", "Arguments - 0\n", 0},
+        {"LmPatch: the model's file", true, "\"%P\" unused " + Quoted(patch), "  2, [" + patch + "]\n", 4},
         {"LmPatch: a folder without it", true, "\"%P\" unused " + Quoted(m_work->Dir()), "Device Name from JXP - []\n",
-         0, false},
-        {"LmPatch: a path that just fits", true, "\"%P\" unused " + Quoted(fits), "", 4, false},
-        {"LmPatch: one character more", true, "\"%P\" unused " + Quoted(fits + "\\"), "File path too long\n", 0,
-         false},
+         0},
+        {"LmPatch: a path that just fits", true, "\"%P\" unused " + Quoted(fits), "", 4},
+        {"LmPatch: one character more", true, "\"%P\" unused " + Quoted(fits + "\\"), "File path too long\n", 0},
         {"LmPatch: no such printer", true, "'No such printer' x 'C:\\'",
-         "LmPatch Error - Can not open printer - No such printer\n", 0, false},
+         "LmPatch Error - Can not open printer - No such printer\n", 0},
     };
     // The registry switch is what turns the entries' first lines on.
     HKEY hKey = nullptr;
@@ -97,15 +70,9 @@ TEST_F(CommandEntries, InstallOnlyForTheFilesModelAndWhatFits)
         StoreState before = p.State();
         Bytes devMode = p.CurrentDevMode();
         TraceCapture::Clear();
-        if (c.bRundll32 && !RunsAsWin9x())
-            RunDll32("LmProfInst", line);
-        else
-            (c.bPatch ? Dll().LmPatch : Dll().LmProfInst)(nullptr, nullptr, &line[0], SW_SHOWNORMAL);
+        (c.bPatch ? Dll().LmPatch : Dll().LmProfInst)(nullptr, nullptr, &line[0], SW_SHOWNORMAL);
         std::string entry = c.bPatch ? "LmPatch" : "LmProfInst";
-        if (!c.bRundll32 || RunsAsWin9x()) {
-            EXPECT_TRUE(TraceCapture::Contains(entry + " - [" + line + "]\n")) << TraceCapture::Dump();
-            EXPECT_TRUE(TraceCapture::Contains(entry + " Ended. C-ya!\n"));
-        }
+        EXPECT_TRUE(TraceCapture::Contains(entry + " - [" + line + "]\n")) << TraceCapture::Dump();
         EXPECT_TRUE(c.trace.empty() || TraceCapture::Contains(c.trace)) << TraceCapture::Dump();
         if (!c.nCopies) {
             EXPECT_TRUE(before == p.State()) << "printer data changed";

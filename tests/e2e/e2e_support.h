@@ -41,6 +41,8 @@ struct FileEntry {
 std::vector<FileEntry> Entries(const Bytes& file);
 Bytes JoinEntries(const Bytes& head, const std::vector<FileEntry>& entries);
 
+inline std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
 // The folder dir, named at exactly n characters by "\." steps (a doubled backslash names one).
 inline std::string FolderOfLength(std::string dir, size_t n)
 {

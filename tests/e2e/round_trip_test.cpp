@@ -52,7 +52,6 @@ TEST_F(RoundTrip, ExportWritesOnlyAListedProfileUnderANameAndPathThatFit)
         EXPECT_EQ(file.size(), 144 + entries[0].bytes.size()) << "nothing behind the profile";
         EXPECT_EQ(c.profile, reinterpret_cast<const char*>(entries[0].bytes.data()));
     }
-    EXPECT_EQ(ReadBytes(m_file), ReadBytes(path259)) << "the same profile exported twice";
 }
 
 // Folder listings count the files whose name holds ".jxp" in any letter case, profile listings
@@ -132,8 +131,6 @@ TEST_F(RoundTrip, ListingsCountEverythingAndFillOnlyTheCellsGiven)
             << "a cell behind those filled was written";
     }
     char model[128];
-    EXPECT_TRUE(Dll().GetJxpFileDeviceModel(m_file.c_str(), model));
-    EXPECT_STREQ(FIXTURE_MODEL_A, model);
     memset(model, '#', sizeof(model));
     SetLastError(ERROR_MARKER);
     EXPECT_FALSE(Dll().GetJxpFileDeviceModel(m_work->Path("missing.jxp").c_str(), model));
