@@ -124,8 +124,10 @@ TEST_F(NativeTool, EveryValidFileShowsAsItsJsonAndPacksBackToItsBytes)
 
 TEST_F(NativeTool, EditedJsonPacksIntoTheFileItDescribes)
 {
-    // A setting and a text of the Western file, the text written as UTF-8 as an editor saves it.
+    // A setting, a value and a text of the Western file, the text written as UTF-8 as an editor
+    // saves it.
     std::string json = Edit(ReadAll(FILES + "/western.json"), "\"value\": 1}", "\"value\": 4}");
+    json = Edit(json, "\"data\": \"01\"", "\"data\": \"02\"");
     json = Edit(json, "\"B\\u00fcro \\u20ac 5\"", "\"B\xC3\xBCro \xE2\x82\xAC 6\"");
     WriteAll(Path("edited.json"), json);
     ASSERT_EQ(0, Lmprof({"pack", Path("edited.json"), Path("edited.jxp")}).nExit);
@@ -133,9 +135,42 @@ TEST_F(NativeTool, EditedJsonPacksIntoTheFileItDescribes)
     ToolRun diff = Lmprof({"diff", "western.jxp", Path("edited.jxp")});
     EXPECT_EQ(0, diff.nExit) << diff.err;
     // The name's bytes in code page 1252: u-umlaut 0xFC, the euro sign 0x80.
-    EXPECT_EQ("B\xfcro \x80 5: name: \"B\xfcro \x80 5\" -> \"B\xfcro \x80 6\"\nB\xfcro \x80 5: PFDM_COPIES: 1 -> 4\n",
+    EXPECT_EQ("B\xfcro \x80 5: name: \"B\xfcro \x80 5\" -> \"B\xfcro \x80 6\"\nB\xfcro \x80 5: PFDM_COPIES: 1 -> 4\n"
+              "B\xfcro \x80 5: value \"Sch\xe4" "chte\": REG_BINARY 1 bytes 01 -> REG_BINARY 1 bytes 02\n",
               diff.out);
     EXPECT_EQ(0, Lmprof({"check", Path("edited.jxp")}).nExit);
+}
+
+// office.jxp with bytes overwritten from offset at: what check names, and where.
+TEST_F(NativeTool, CheckNamesTheFirstDamageAndItsOffset)
+{
+    const std::string good = ReadAll(FILES + "/office.jxp");
+    ASSERT_EQ(2540u, good.size());
+    // The file's one profile at 144, its section lengths 556 bytes into it, its first value
+    // record at 1124 (office.json); the first section 32 bytes long, here 0x10020.
+    const struct {
+        size_t at;
+        std::string bytes;
+        const char* pszWhat;
+        size_t offset;
+    } cases[] = {
+        {0, "X", "no \"JXP\" mark: not a profile file", 0},
+        {12, "\x02", "file ends inside the header of profile 2 of 2", 2540},
+        {144, std::string(32, 'N'), "name of profile 1 has no terminator", 144},
+        {700, std::string("\x20\x00\x01\x00", 4), "sections of profile \"Office\" need", 700},
+        {1124, std::string(260, 'V'), "value record name has no terminator", 1124},
+        {100, "", "file ends inside its header", 100},   // the file cut short there
+    };
+    for (const auto& c : cases) {
+        std::string bytes = good;
+        bytes.replace(c.at, c.bytes.empty() ? std::string::npos : c.bytes.size(), c.bytes);
+        WriteAll(Path("damaged.jxp"), bytes);
+        ToolRun run = Lmprof({"check", Path("damaged.jxp")});
+        EXPECT_EQ(1, run.nExit) << c.pszWhat;
+        EXPECT_EQ(0u, run.err.find("lmprof check: " + Path("damaged.jxp") + ": " + c.pszWhat)) << run.err;
+        EXPECT_NE(std::string::npos, run.err.find(" at offset " + std::to_string(c.offset) + " ")) << run.err;
+        EXPECT_EQ("", run.out) << c.pszWhat;
+    }
 }
 
 TEST_F(NativeTool, PackRefusesWhatAnImportWouldRejectNamingTheFieldAndWritesNothing)
