@@ -51,7 +51,6 @@ bool LoadWizardDll(std::string* pWhy)
 {
     g_dll.hModule = BuiltDll(pWhy);
     return g_dll.hModule && BindExport(g_dll.hModule, "LmProfileWizard", &g_dll.LmProfileWizard, pWhy) &
-                                BindExport(g_dll.hModule, "LmProfileInstall", &g_dll.LmProfileInstall, pWhy) &
                                 BindExport(g_dll.hModule, "LmRunModuleCount", &g_dll.LmRunModuleCount, pWhy);
 }
 
@@ -218,15 +217,6 @@ COLORREF ScreenImage::Pixel(int x, int y) const
         return CLR_INVALID;
     DWORD dw = m_pixels[size_t(y) * m_cx + x];
     return RGB(dw >> 16, dw >> 8, dw);
-}
-
-int ScreenImage::CountColour(const RECT& rc, COLORREF cr) const
-{
-    int n = 0;
-    for (int y = rc.top; y < rc.bottom; ++y)
-        for (int x = rc.left; x < rc.right; ++x)
-            n += Pixel(x, y) == cr;
-    return n;
 }
 
 int ScreenImage::CountDark(const RECT& rc) const

@@ -14,7 +14,6 @@
 struct WizardDll {
     HMODULE hModule = nullptr;
     int(WINAPI* LmProfileWizard)(HWND, DWORD, SETUPDATA*) = nullptr;
-    int(WINAPI* LmProfileInstall)(DWORD, DWORD, SETUPDATA*) = nullptr;
     int(WINAPI* LmRunModuleCount)(DWORD) = nullptr;
 };
 // Loads <build>/LmProfInst.dll; false, with the reason, when it or an export is missing.
@@ -64,9 +63,7 @@ class ScreenImage {
 public:
     bool Load(const std::string& path, std::string* pWhy);
     COLORREF Pixel(int x, int y) const;   // CLR_INVALID outside the picture
-    // Pixels of rc (screen coordinates) of exactly the colour cr, and those dark enough to be
-    // text (luminance under 96).
-    int CountColour(const RECT& rc, COLORREF cr) const;
+    // Pixels of rc (screen coordinates) dark enough to be text (luminance under 96).
     int CountDark(const RECT& rc) const;
 
 private:
