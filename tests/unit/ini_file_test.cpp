@@ -69,9 +69,27 @@ protected:
             return L"<written outside the value>";
         return bFound ? result.c_str() : L"<none>";
     }
+    // <prefix>0.ini ... <prefix><last>.ini, each defining V<i> (the first also the lines of
+    // `more`) and listing the next nListings times, but the last.
+    void WriteChain(const std::string& prefix, int nLast, int nListings, const std::string& more = "")
+    {
+        for (int i = 0; i <= nLast; ++i) {
+            std::string text = "[StringTable]\r\n";
+            for (int k = 0; i < nLast && k < nListings; ++k)
+                text += "LoadString = " + prefix + std::to_string(i + 1) + ".ini\r\n";
+            Put(prefix + std::to_string(i) + ".ini", Padded(text + "[Strings]\r\nV" + std::to_string(i) + " = " +
+                                                            std::to_string(i) + "\r\n" + (i ? "" : more)));
+        }
+    }
 
     WorkFolder m_files;
 };
+
+// The variables, and the decorated lookups.
+using IniStrings = IniFile;
+using IniDecorated = IniFile;
+using Names = std::vector<std::string>;
+using Table = std::vector<std::pair<std::wstring, std::wstring>>;
 
 const char PROFILES[] =
     "[Strings]\r\n"
@@ -81,6 +99,12 @@ const char PROFILES[] =
     "Name=%Model% Profile\r\n"
     "Lower=%model%\r\n"
     "Unknown=%Nobody% stays\r\n";
+
+// Tables listed by "LoadString" lines (the key compared without case; blanks and what follows
+// a comma ignored), then the file's own lines.
+const char MAIN[] = ";\r\n[StringTable]\r\nLoadString = lang\\texts.ini\r\nloadstring = second.ini, extra\r\n"
+                    "Load = ignored.ini\r\nLoadString\r\n[Strings]\r\nModel = Own\r\nTitle = \"%Model% %Color%\"\r\n"
+                    "A = x, y\r\n[LmProfInst]\r\nName=%Model%\r\n";
 
 }  // namespace
 
@@ -135,23 +159,16 @@ TEST_F(IniFile, VariablesExpandCaseSensitivelyAndResultsComeWholeOrNotAtAll)
     }
 }
 
-// Run by the harness once per user locale, with the expected values in the environment.
-TEST_F(IniFile, SysEnvProbesTheUserLanguageAndItsCodePage)
-{
-    const char* pszId = getenv("LMTEST_LOCALE_ID");
-    const char* pszCodePage = getenv("LMTEST_CODEPAGE");
-    if (!pszId || !pszCodePage)
-        GTEST_SKIP() << "run by the harness with a locale set";
-    SYSENV env;
-    EXPECT_EQ(LanguageCodeFromId(strtoul(pszId, nullptr, 16)).dwLangId, env.m_dwLanguage);
-    EXPECT_EQ(strtoul(pszCodePage, nullptr, 10), env.m_uCodePage);
-}
-
-// A file in the user's double-byte code page: characters whose trail byte is "\", "]" or a
-// letter stay whole in section names, values, variables and the folder of the file.
-TEST_F(IniFile, DoubleByteTextOfTheUserLanguageStaysWhole)
+// The user's language and its code page, as the harness's run for each locale sets them. A
+// file in a double-byte code page: characters whose trail byte is "\", "]" or a letter stay
+// whole in section names, values, variables and the folder of the file.
+TEST_F(IniFile, UserLanguageIsProbedAndItsDoubleByteTextStaysWhole)
 {
     SYSENV env;
+    if (const char* pszId = getenv("LMTEST_LOCALE_ID")) {
+        EXPECT_EQ(LanguageCodeFromId(strtoul(pszId, nullptr, 16)).dwLangId, env.m_dwLanguage);
+        EXPECT_EQ(strtoul(getenv("LMTEST_CODEPAGE"), nullptr, 10), env.m_uCodePage);
+    }
     UINT cp = env.m_uCodePage;
     CPINFO cpi;
     if (!GetCPInfo(cp, &cpi) || cpi.MaxCharSize != 2)
@@ -189,42 +206,6 @@ TEST_F(IniFile, DoubleByteTextOfTheUserLanguageStaysWhole)
 
 // ---- the variables ----------------------------------------------------------------------
 
-namespace {
-
-using Table = std::vector<std::pair<std::wstring, std::wstring>>;
-
-Table TableOf(const INIFILE& ini)
-{
-    Table table;
-    for (int i = 0; i < ini.VariableCount(); ++i)
-        table.emplace_back(ini.Variable(i)->wszName, ini.Variable(i)->wszValue);
-    return table;
-}
-
-class IniStrings : public IniFile {
-protected:
-    // <prefix>0.ini ... <prefix><last>.ini, each defining V<i> (the first also the lines of
-    // `more`) and listing the next nListings times, but the last.
-    void WriteChain(const std::string& prefix, int nLast, int nListings, const std::string& more = "")
-    {
-        for (int i = 0; i <= nLast; ++i) {
-            std::string text = "[StringTable]\r\n";
-            for (int k = 0; i < nLast && k < nListings; ++k)
-                text += "LoadString = " + prefix + std::to_string(i + 1) + ".ini\r\n";
-            Put(prefix + std::to_string(i) + ".ini", Padded(text + "[Strings]\r\nV" + std::to_string(i) + " = " +
-                                                            std::to_string(i) + "\r\n" + (i ? "" : more)));
-        }
-    }
-};
-
-// Tables listed by "LoadString" lines (the key compared without case; blanks and what follows
-// a comma ignored), then the file's own lines.
-const char MAIN[] = ";\r\n[StringTable]\r\nLoadString = lang\\texts.ini\r\nloadstring = second.ini, extra\r\n"
-                    "Load = ignored.ini\r\nLoadString\r\n[Strings]\r\nModel = Own\r\nTitle = \"%Model% %Color%\"\r\n"
-                    "A = x, y\r\n[LmProfInst]\r\nName=%Model%\r\n";
-
-}  // namespace
-
 // A table that lists the file already loading it (here under another spelling of its name)
 // is not loaded again: that would never end.
 TEST_F(IniStrings, TablesChainFromTheListingFileAndTheFirstDefinitionWins)
@@ -241,9 +222,11 @@ TEST_F(IniStrings, TablesChainFromTheListingFileAndTheFirstDefinitionWins)
         Put("ignored.ini", Padded("[Strings]\r\nIgnored = 1\r\n"));
 
         INIFILE ini(Widen(main).c_str(), 0);
-        Table expected = {{L"Color", L"Red"}, {L"Model", model},   {L"Model", L"Other"},         {L"Extra", L"1"},
+        Table table, expected = {{L"Color", L"Red"}, {L"Model", model},   {L"Model", L"Other"},         {L"Extra", L"1"},
                           {L"Model", L"Own"}, {L"Title", model + L" Red"}, {L"A", L"x"}};
-        EXPECT_EQ(expected, TableOf(ini)) << TraceCapture::Dump();
+        for (int i = 0; i < ini.VariableCount(); ++i)
+            table.emplace_back(ini.Variable(i)->wszName, ini.Variable(i)->wszValue);
+        EXPECT_EQ(expected, table) << TraceCapture::Dump();
         EXPECT_EQ(model, Value(ini, L"LmProfInst", L"Name"));
     }
 }
@@ -277,22 +260,12 @@ TEST_F(IniStrings, ChainsStopAtTheDepthAndFileLimitsAndTheTableAt127Variables)
 // ---- the decorated lookups: the section names tried for the running Windows version,
 // processor and language, most specific first --------------------------------------------
 
-namespace {
-
-using Names = std::vector<std::string>;
-
-class IniDecorated : public IniFile {
-protected:
-    void SetUp() override { InitTraceFlag(FALSE); }   // the many lookups would trace for long
-};
-
-}  // namespace
-
 // The file holds a section of every decoration; the one that answers is dropped in turn, so
 // the answers come in the order the candidates are tried, and those this system must not try
 // never answer. Both widths of caller on both kinds of document.
 TEST_F(IniDecorated, CandidatesRunFromVersionToProcessorToLanguage)
 {
+    InitTraceFlag(FALSE);   // the many lookups would trace for long
     EXPECT_EQ(sizeof(void*) == 8 ? INI_ARCH_X64 : INI_ARCH_X86, INIFILE::GetNativeArchitecture());
     const std::string version = RunVersion();
     const Names os = version == "win98"  ? Names{".9x", ""}
