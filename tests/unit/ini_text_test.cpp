@@ -35,11 +35,16 @@ const char RULES[] =
     "Prof1=Standard\r\n"
     "ProfCount=4\r\n";
 
+// A value that fills, after "K=", the 4,095 characters a line holds.
+const std::string FITS(INI_LINE_CHARS - 1 - 2, 'v');
+
 }  // namespace
 
 TEST(IniText, LookupsFollowTheLineRules)
 {
-    struct { const char* section; const char* key; uint32_t line; const char* expected; } cases[] = {
+    std::string text = RULES + ("[S]\r\nK=" + FITS + "\r\nLong=" + std::string(INI_LINE_CHARS - 5, 'w') +
+                                 "\r\nAfter=1\r\n[" + std::string(INI_LINE_CHARS, 'h') + "]\r\nTail=2\r\n");
+    struct { const char* section; const char* key; uint32_t line; std::string expected; } cases[] = {
         {"LmProfInst", "ProfCount", INI_NO_LINE, "4"},   // the last match in the file
         {"LmProfInst", "profcount", INI_NO_LINE, "9"},
         {"LmProfInst", "PROFCOUNT", INI_NO_LINE, "<none>"},
@@ -58,26 +63,18 @@ TEST(IniText, LookupsFollowTheLineRules)
         {"LmProfInst", nullptr, 1, "ProfCount=4"},
         {"LmProfInst", nullptr, 6, "<none>"},
         {"Other", "Whatever", 0, "ProfCount=7"},   // a key with a line index is index mode
+        // A line longer than the line buffer never yields a value; index mode counts it as an
+        // empty one, so a walk by index goes on past it. An overlong header ends the section.
+        {"S", "K", INI_NO_LINE, FITS},
+        {"S", "Long", INI_NO_LINE, "<none>"},
+        {"S", nullptr, 1, ""},
+        {"S", nullptr, 2, "After=1"},
+        {"S", "Tail", INI_NO_LINE, "<none>"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.section) + " " + (c.key ? c.key : "-") + " " + std::to_string(c.line));
-        EXPECT_EQ(c.expected, FindA(RULES, c.section, c.key, c.line));
+        EXPECT_EQ(c.expected, FindA(text, c.section, c.key, c.line));
     }
-}
-
-TEST(IniText, LinesLongerThanTheLineBufferNeverYieldAValue)
-{
-    std::string fits(INI_LINE_CHARS - 1 - 2, 'v');   // "K=" + value: the 4,095 characters a line holds
-    std::string over(INI_LINE_CHARS - 5, 'w');       // "Long=" + value: one character more
-    std::string text = "[S]\r\nK=" + fits + "\r\nLong=" + over + "\r\nAfter=1\r\n[" + std::string(INI_LINE_CHARS, 'h') +
-                       "]\r\nTail=2\r\n";
-    EXPECT_EQ(fits, FindA(text, "S", "K"));
-    EXPECT_EQ("<none>", FindA(text, "S", "Long"));
-    // Index mode still counts the line, as an empty one, so a walk by index goes on past it.
-    EXPECT_EQ("", FindA(text, "S", nullptr, 1));
-    EXPECT_EQ("After=1", FindA(text, "S", nullptr, 2));
-    // An overlong header ends the section: its lines are not the section's.
-    EXPECT_EQ("<none>", FindA(text, "S", "Tail"));
 }
 
 // The language identifiers of the system and the tags of the string tables are read by one
