@@ -18,32 +18,26 @@ protected:
         std::string source = m_name + " source";
         m_source.reset(new ScratchPrinter(source.c_str(), FIXTURE_MODEL_A));
         ASSERT_TRUE(m_source->Ok());
-        std::unique_ptr<LMPROFJXP> pSource = OpenSession(source);
-        LMPROFJXP& session = *pSource;
-        std::vector<BYTE> dm(session.m_pDefaultDevMode.get(),
-                             session.m_pDefaultDevMode.get() + session.m_dwDefaultDevModeSize);
+        std::unique_ptr<LMPROFJXP> session = OpenSession(source);
+        std::vector<BYTE> dm(session->m_pDefaultDevMode.get(),
+                             session->m_pDefaultDevMode.get() + session->m_dwDefaultDevModeSize);
         reinterpret_cast<DEVMODEW*>(dm.data())->dmCopies = 2;
         DWORD dwTray = 2;
         std::vector<BYTE> notes(300, 0x4E), setup(40, 0x53);
-        ASSERT_TRUE(session.AddProfileToModel("Office", "Duplex", 0, 0, 1));
-        session.SaveProfileRegValue("Office", 1, "Default DevMode", dm.data(), DWORD(dm.size()), REG_BINARY);
-        session.SaveProfileRegValue("Office", 1, "Tray", reinterpret_cast<BYTE*>(&dwTray), 4, REG_DWORD);
-        session.SaveProfileRegValue("Office", 1, "Notes", notes.data(), DWORD(notes.size()), REG_BINARY);
-        session.SaveProfileRegValue("Office", 1, "_Setup", setup.data(), DWORD(setup.size()), REG_BINARY);
+        ASSERT_TRUE(session->AddProfileToModel("Office", "Duplex", 0, 0, 1));
+        session->SaveProfileRegValue("Office", 1, "Default DevMode", dm.data(), DWORD(dm.size()), REG_BINARY);
+        session->SaveProfileRegValue("Office", 1, "Tray", reinterpret_cast<BYTE*>(&dwTray), 4, REG_DWORD);
+        session->SaveProfileRegValue("Office", 1, "Notes", notes.data(), DWORD(notes.size()), REG_BINARY);
+        session->SaveProfileRegValue("Office", 1, "_Setup", setup.data(), DWORD(setup.size()), REG_BINARY);
 
-        char szTemp[MAX_PATH];
-        GetTempPathA(MAX_PATH, szTemp);
-        m_file = std::string(szTemp) + "lmimport_" + RunVersion() + ".jxp";
-        m_wideFile.assign(m_file.begin(), m_file.end());
         char cells[1][PROFILE_NAME_CELL] = {"Office"};
-        ASSERT_EQ(2, session.GetProfileDataFromModel(nullptr, nullptr, nullptr));
-        ASSERT_TRUE(session.OpenJxpFile(Path(), JXP_OPEN_WRITE | JXP_OPEN_REPLACE));
-        ASSERT_EQ(1u, session.ExportProfilesToJXP("Office", cells, 1));
-        ASSERT_TRUE(session.CloseJxpFile());
+        ASSERT_EQ(2, session->GetProfileDataFromModel(nullptr, nullptr, nullptr));
+        ASSERT_TRUE(session->OpenJxpFile(Path(), JXP_OPEN_WRITE | JXP_OPEN_REPLACE));
+        ASSERT_EQ(1u, session->ExportProfilesToJXP("Office", cells, 1));
+        ASSERT_TRUE(session->CloseJxpFile());
     }
     void TearDown() override
     {
-        DeleteFileA(m_file.c_str());
         ClearData();
         m_source.reset();
         StoreTest::TearDown();
@@ -105,8 +99,9 @@ protected:
     }
 
     std::unique_ptr<ScratchPrinter> m_source;
-    std::string m_file;
-    std::wstring m_wideFile;
+    WorkFolder m_work{"import"};
+    std::string m_file = m_work.Path("office.jxp");
+    std::wstring m_wideFile{m_file.begin(), m_file.end()};
 };
 
 }  // namespace

@@ -51,10 +51,6 @@ TEST(LangSupport, UsersGetTheirLanguagesTextsWholeOrNotAtAll)
         {112, 0x040C, 1008, 260, L"", ""},   // no section of the language and no English one
         {133, 0x0409, 1008, 260, L"", ""},   // no such table
         {119, 0x0407, 1008, 260, L"&Next >", "&Next >"},   // table 119 has only English, for everyone
-        // Portuguese (Portugal): its own table by the full identifier, the Portuguese one by
-        // the primary language.
-        {130, 0x0816, 1008, 260, L"&Seguinte >", "&Seguinte >"},
-        {116, 0x0816, 1008, 260, L"&Avan\x00e7" L"ar >", "&Avan\xe7" "ar >"},
         {114, 0x0411, 3013, 13, profiles, "\x83\x76\x83\x8d\x83\x74\x83\x40\x83\x43\x83\x8b"},
         {114, 0x0411, 3013, 12, profiles, ""},
         {114, 0x0411, 3013, 7, profiles, ""},
