@@ -16,6 +16,61 @@ protected:
     }
 };
 
+// The pack of "Factory Default", kept in the printer data on every system: a value's data
+// before its entry, the index whole after each value.
+class PackStore : public ValuePacks {
+protected:
+    void SetUp() override
+    {
+        ValuePacks::SetUp();
+        for (size_t n = 0; n < 4; ++n) {
+            m_data[n].resize(NAMES[n][0] == 'B' ? 0 : 40 + strlen(NAMES[n]) * 7);
+            for (size_t i = 0; i < m_data[n].size(); ++i)
+                m_data[n][i] = PatternByte(DWORD(i), DWORD(NAMES[n][0]));
+            m_pack.push_back({NAMES[n], m_data[n].data(), DWORD(m_data[n].size()), REG_BINARY});
+        }
+    }
+    // An index of its own under number 0: "Old", whose data is there, and "A" with other data.
+    void WriteOldPack()
+    {
+        HKEY h = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DriverDataKey(m_name).c_str(), 0, KEY_ALL_ACCESS, &h) == ERROR_SUCCESS) {
+            for (const char* pszName : NAMES)
+                RegDeleteValueA(h, (std::string("JXP_0000_") + pszName).c_str());
+            RegCloseKey(h);
+        }
+        std::vector<BYTE> old(50, 0x01), index(2 * 268, 0);
+        strcpy(reinterpret_cast<char*>(index.data()), "Old");
+        strcpy(reinterpret_cast<char*>(index.data() + 268), "A");
+        for (size_t off : {size_t(0), size_t(268)}) {
+            index[off + 260] = REG_BINARY;
+            index[off + 264] = 50;
+        }
+        WriteData(m_name, "JXP_0000", REG_BINARY, index.data(), index.size());
+        WriteData(m_name, "JXP_0000_Old", REG_BINARY, old.data(), old.size());
+        WriteData(m_name, "JXP_0000_A", REG_BINARY, old.data(), old.size());
+    }
+    // The names the index lists, each checked against its data: there, of the listed size.
+    std::vector<std::string> Listed()
+    {
+        std::vector<BYTE> index = Data("JXP_0000");
+        std::vector<std::string> names;
+        for (size_t i = 0; i < index.size() / 268; ++i) {
+            std::string name = EntryName(index, i);
+            DWORD dwType = 0;
+            std::vector<BYTE> data = Data(("JXP_0000_" + name).c_str(), &dwType);
+            EXPECT_NE(0u, dwType) << name << " is listed, its data is missing";
+            EXPECT_EQ(U32At(index, i * 268 + 264), data.size()) << name;
+            names.push_back(name);
+        }
+        return names;
+    }
+
+    static constexpr const char* NAMES[4] = {"Default DevMode", "A", "B", "C"};
+    Bytes m_data[4];
+    std::vector<PROFILEVALUE> m_pack;
+};
+
 }  // namespace
 
 // Saved again, a value keeps its entry and the type it was first saved with; its size and data
@@ -137,71 +192,6 @@ TEST_F(ValuePacks, ApplyWritesEmptyValuesAndSkipsMissingOnes)
     EXPECT_EQ(DWORD(REG_BINARY), dwType) << "the value is gone instead of empty";
     EXPECT_EQ(Bytes(old, old + 3), Data("LmGone"));
 }
-
-namespace {
-
-struct PackValue {
-    std::string name;
-    std::vector<BYTE> data;
-};
-
-// The pack of "Factory Default", kept in the printer data on every system: a value's data
-// before its entry, the index whole after each value.
-class PackStore : public ValuePacks {
-protected:
-    void SetUp() override
-    {
-        ValuePacks::SetUp();
-        for (const char* pszName : {"Default DevMode", "A", "B", "C"}) {
-            std::vector<BYTE> data(pszName[0] == 'B' ? 0 : 40 + strlen(pszName) * 7);
-            for (size_t i = 0; i < data.size(); ++i)
-                data[i] = PatternByte(DWORD(i), DWORD(pszName[0]));
-            m_values.push_back({pszName, data});
-        }
-        for (const PackValue& value : m_values)
-            m_pack.push_back({value.name.c_str(), value.data.data(), DWORD(value.data.size()), REG_BINARY});
-    }
-    // An index of its own under number 0: "Old", whose data is there, and "A" with other data.
-    void WriteOldPack()
-    {
-        HKEY h = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DriverDataKey(m_name).c_str(), 0, KEY_ALL_ACCESS, &h) == ERROR_SUCCESS) {
-            for (const PackValue& value : m_values)
-                RegDeleteValueA(h, ("JXP_0000_" + value.name).c_str());
-            RegCloseKey(h);
-        }
-        std::vector<BYTE> old(50, 0x01), index(2 * 268, 0);
-        strcpy(reinterpret_cast<char*>(index.data()), "Old");
-        strcpy(reinterpret_cast<char*>(index.data() + 268), "A");
-        for (size_t off : {size_t(0), size_t(268)}) {
-            index[off + 260] = REG_BINARY;
-            index[off + 264] = 50;
-        }
-        WriteData(m_name, "JXP_0000", REG_BINARY, index.data(), index.size());
-        WriteData(m_name, "JXP_0000_Old", REG_BINARY, old.data(), old.size());
-        WriteData(m_name, "JXP_0000_A", REG_BINARY, old.data(), old.size());
-    }
-    // The names the index lists, each checked against its data: there, of the listed size.
-    std::vector<std::string> Listed()
-    {
-        std::vector<BYTE> index = Data("JXP_0000");
-        std::vector<std::string> names;
-        for (size_t i = 0; i < index.size() / 268; ++i) {
-            std::string name = EntryName(index, i);
-            DWORD dwType = 0;
-            std::vector<BYTE> data = Data(("JXP_0000_" + name).c_str(), &dwType);
-            EXPECT_NE(0u, dwType) << name << " is listed, its data is missing";
-            EXPECT_EQ(U32At(index, i * 268 + 264), data.size()) << name;
-            names.push_back(name);
-        }
-        return names;
-    }
-
-    std::vector<PackValue> m_values;
-    std::vector<PROFILEVALUE> m_pack;
-};
-
-}  // namespace
 
 // Cut short at any write, a new pack's index lists exactly the values stored so far; until the
 // first is listed the old index stays whole.
