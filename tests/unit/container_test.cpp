@@ -1,9 +1,6 @@
 // The profile file as the session opens, writes and searches it: a file another program holds,
 // opens that fail, the texts a file cannot take, and where a search leaves the file.
-#include <gtest/gtest.h>
-
 #include "codec/jxp_format.h"
-#include "core/lmprofjxp.h"
 #include "fixture_names.h"
 #include "test_support.h"
 

@@ -1,12 +1,9 @@
 // The print settings engine against the fixture drivers' real DEVMODEs: the records written as
 // differences and read back, damaged records, paper positions, and the merge into a printer's.
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <map>
 
 #include "codec/devmode_layout.h"
-#include "core/lmprofjxp.h"
 #include "driver/fixture_models.h"
 #include "fixture_names.h"
 #include "guarded_bytes.h"

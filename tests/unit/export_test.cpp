@@ -1,14 +1,10 @@
 // An export writes a profile's DEVMODE as its differences from the session's default DEVMODE:
 // without a usable default the profile is not exported at all, and the plug-in blocks, which
 // travel whole, need only the profile's own main block.
-#include <gtest/gtest.h>
-
 #include <functional>
 
 #include "api/exchange_state.h"
 #include "api/exports.h"
-#include "core/lmprofjxp.h"
-#include "core/trace.h"
 #include "fixture_names.h"
 #include "test_support.h"
 
@@ -29,18 +25,6 @@ protected:
         ASSERT_TRUE(session->AddProfileToModel("Office", "", 0, 0, 1));
     }
     void TearDown() override { CloseJxpApi(nullptr, nullptr); }
-
-    // Exports "Office" after `tamper` has worked on the session: the count exported and the
-    // count the file then lists.
-    std::pair<int, int> Export(const std::function<void(LMPROFJXP&)>& tamper)
-    {
-        EXPECT_TRUE(InitJxpApi(nullptr, PRINTER));
-        tamper(*g_pCurrentSession);
-        TraceCapture::Clear();
-        std::string file = m_work.Path("office.jxp");
-        int nExported = ExportProfileToJxp("Office", file.c_str());
-        return {nExported, GetProfileListFromJxp(file.c_str(), nullptr, nullptr, nullptr, 0)};
-    }
 
     ScratchPrinter m_printer{PRINTER, FIXTURE_MODEL_A};
     WorkFolder m_work{"export default"};
@@ -67,9 +51,14 @@ TEST_F(ExportDefault, UnusableDefaultFailsTheProfileWithATraceLine)
              memset(s.m_pDefaultDevMode.get() + pDefault->dmSize, 0, pDefault->dmDriverExtra);
          }, 1},
     };
+    const std::string file = m_work.Path("office.jxp");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pszWhat);
-        EXPECT_EQ(std::make_pair(c.nExported, c.nExported), Export(c.tamper));
+        ASSERT_TRUE(InitJxpApi(nullptr, PRINTER));
+        c.tamper(*g_pCurrentSession);
+        TraceCapture::Clear();
+        EXPECT_EQ(c.nExported, ExportProfileToJxp("Office", file.c_str()));
+        EXPECT_EQ(c.nExported, GetProfileListFromJxp(file.c_str(), nullptr, nullptr, nullptr, 0));
         EXPECT_EQ(1 - c.nExported, TraceCapture::Count("SaveProfileToJXP - default DEVMODE unusable - Office, "))
             << TraceCapture::Dump();
         EXPECT_EQ(2 * c.nExported, TraceCapture::Count("PD Block = 4c6d5064 40 10000 "));

@@ -2,10 +2,7 @@
 // for its language and of that language only: every identifier in every table, a
 // text that keeps the English text's placeholders and access keys (a caller formats it with
 // the English arguments), and 8-bit texts in the language's code page.
-#include <gtest/gtest.h>
-
 #include <iterator>
-#include <string>
 
 #include "codec/languages.h"
 #include "test_support.h"

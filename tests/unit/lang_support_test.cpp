@@ -1,10 +1,5 @@
 // The language support object on the tables of the built library: which text a user gets, and
 // the buffer limits in UTF-16 and 8-bit text.
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
-
 #include "test_support.h"
 #include "ui/lmlangsprt.h"
 

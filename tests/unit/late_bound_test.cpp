@@ -1,9 +1,5 @@
 // The calls bound at run time reach the system where it has them, and take the road of the
 // older Windows where it lacks them.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
 #include "core/late_bound.h"
 #include "test_support.h"
 

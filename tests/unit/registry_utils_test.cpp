@@ -1,9 +1,5 @@
 // The registry helpers of the removal (its package tests list, read and remove through them):
 // the limits of what they read, the access list the grant replaces, and the native view.
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "removal/registry_utils.h"
 #include "test_support.h"
 

@@ -1,14 +1,9 @@
 // The session a caller opens with InitJxpApi: the names it takes and refuses (keeping the
 // session already open), its end when the DLL unloads, and the user's language it works in.
-#include <gtest/gtest.h>
-
 #include <cstdlib>
-#include <string>
 
 #include "api/exchange_state.h"
 #include "api/exports.h"
-#include "core/lmprofjxp.h"
-#include "core/trace.h"
 #include "fixture_names.h"
 #include "test_support.h"
 

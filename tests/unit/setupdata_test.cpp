@@ -1,17 +1,8 @@
 // The installer's block read and written only inside the bytes its caller vouches for: a field
 // that lies (or runs) past them reads as 0 or as an empty text, with a trace line, and the
 // memory after the block, which is unreadable here, is never touched.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <cstring>
-#include <string>
-#include <vector>
-
 #include "guarded_bytes.h"
 #include "installer/lmprofinst.h"
-#include "installer/setupdata.h"
 #include "test_support.h"
 
 namespace {
@@ -102,10 +93,8 @@ TEST_F(SetupData, FieldsPastTheBlockAreRefusedWithATraceLine)
         }
         EXPECT_EQ(c.bOk, bOk);
         EXPECT_EQ(c.expected, got);
-        std::vector<std::string> trace;
-        if (!c.trace.empty())
-            trace.push_back(c.trace);
-        EXPECT_EQ(trace, TraceCapture::Lines());
+        EXPECT_EQ(c.trace.empty() ? std::vector<std::string>() : std::vector<std::string>{c.trace},
+                  TraceCapture::Lines());
     }
 }
 

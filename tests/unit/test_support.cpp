@@ -50,12 +50,6 @@ std::string ExePath()
     return szPath;
 }
 
-template <typename Fn>
-Fn Kernel32(const char* pszName)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), pszName)));
-}
-
 void RecordWait(DWORD dwMs)
 {
     // The prefix stands where the library's timestamp does, so Lines() shows the line whole.
@@ -67,7 +61,8 @@ void RecordWait(DWORD dwMs)
 // This process is a 32-bit one on 64-bit Windows, as the system reports it.
 bool RunsUnderWow64()
 {
-    auto pfn = Kernel32<BOOL(WINAPI*)(HANDLE, PBOOL)>("IsWow64Process");
+    auto pfn = reinterpret_cast<BOOL(WINAPI*)(HANDLE, PBOOL)>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
     BOOL b = FALSE;
     return pfn && pfn(GetCurrentProcess(), &b) && b;
 }
