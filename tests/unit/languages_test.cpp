@@ -32,13 +32,9 @@ const Expected LANGUAGES[] = {
     {0x04C1, 950, 950, 950, 950, 110},                      // Chinese (Taiwan)
     {0x040C, 1252, 1252, SYSTEM_PAGE, 1252, 111},           // French
     {0x0411, 932, 932, 932, 932, 114},                      // Japanese
-    {0x0412, 949, 949, 949, 949, 115},                      // Korean
-    {0x08C0, 936, 936, 936, 936, 117},                      // Chinese (PRC)
-    {0x0409, 1252, 1252, SYSTEM_PAGE, 1252, 119},           // English
     {0x0809, 1252, 1252, SYSTEM_PAGE, 1252, 119},           // English (United Kingdom)
     {0x0419, 1252, 1251, 1251, 1251, 120},                  // Russian
     {0x0405, 1252, 1252, SYSTEM_PAGE, 1250, 121},           // Czech
-    {0x0408, 1252, 1253, 1253, 1253, 126},                  // Greek
     {0x0427, 1252, 1252, 1257, 1252, 128},                  // Lithuanian
     {0x0816, 1252, 1252, SYSTEM_PAGE, 1252, 130},           // Portuguese (Portugal): its own table
     {0x00010816, 1252, 1252, SYSTEM_PAGE, 1252, 116},       // only by that very identifier,

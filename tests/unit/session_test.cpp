@@ -9,13 +9,12 @@
 
 namespace {
 
-class Session : public testing::Test {
+class Session : public TracedTest {
 protected:
-    void SetUp() override { TraceCapture::Clear(); }
     void TearDown() override
     {
         CloseJxpApi(nullptr, nullptr);
-        InitTraceFlag(FALSE);
+        TracedTest::TearDown();
     }
 };
 
@@ -56,10 +55,7 @@ TEST_F(Session, PrinterNamesUpTo259CharactersAreTakenAndLongerOnesRefused)
     }
     EXPECT_EQ(pOpen, g_pCurrentSession);
     // The session class itself never cuts a name either.
-    std::string name(260, 'N');
-    std::wstring wname(260, L'N');
-    EXPECT_FALSE(LMPROFJXP(nullptr, RunsAsWin9x() ? static_cast<const void*>(name.c_str()) : wname.c_str(), nullptr)
-                     .IsComplete());
+    EXPECT_FALSE(OpenSession(std::string(260, 'N'))->IsComplete());
 }
 
 // The library as a caller loads it: unloading destroys a session left open.

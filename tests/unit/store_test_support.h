@@ -3,7 +3,6 @@
 #pragma once
 #include <aclapi.h>
 
-#include "core/lmprofjxp.h"
 #include "fixture_names.h"
 #include "test_support.h"
 
