@@ -59,12 +59,6 @@ TEST_F(Container, FailedOpensLeaveNothingOpenAndWriteNothing)
     EXPECT_FALSE(m_s->WriteRegValueRecord("Blob", REG_BINARY, BLOB, sizeof(BLOB)));
     // Closing the invalid handle must not report the success of closing a pseudo-handle.
     EXPECT_FALSE(m_s->CloseJxpFile());
-    // Without the replace bit an existing file is left alone; reading and writing at once is no mode.
-    std::string kept = m_work.Path("kept.jxp");
-    WriteBytes(kept, Bytes(10, 1));
-    EXPECT_FALSE(Open(kept, JXP_OPEN_WRITE));
-    EXPECT_FALSE(Open(kept, JXP_OPEN_WRITE | JXP_OPEN_READ));
-    EXPECT_EQ(Bytes(10, 1), ReadBytes(kept));
 }
 
 // Each text a file holds in a fixed field is refused whole when it does not fit, and taken one

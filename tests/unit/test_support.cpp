@@ -112,11 +112,6 @@ std::vector<std::string> TraceCapture::Lines()
     return lines;
 }
 
-bool TraceCapture::Contains(const std::string& line)
-{
-    return Find(line) >= 0;
-}
-
 int TraceCapture::Find(const std::string& line, int from)
 {
     std::vector<std::string> lines = Lines();

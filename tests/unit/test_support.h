@@ -25,7 +25,7 @@ public:
     static std::vector<std::string> RawLines();
     // Lines without the 24-character timestamp prefix.
     static std::vector<std::string> Lines();
-    static bool Contains(const std::string& line);
+    static bool Contains(const std::string& line) { return Find(line) >= 0; }
     // How many lines begin with `prefix`.
     static int Count(const std::string& prefix);
     // Index of the first line equal to `line` at or after `from`, or -1.
