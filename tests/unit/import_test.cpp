@@ -1,7 +1,5 @@
-// An import reads the printer's list once, then writes each value's data and after it the pack's
-// index whole, then the setup value, the list and the count, and nothing more. Cut short at any
-// of those writes, it leaves no index that lists a value whose data is missing, and lists the
-// profile only over its own pack.
+// An import cut short at any of its writes leaves no index that lists a value whose data is
+// missing, and lists the profile only over its own pack.
 #include <algorithm>
 
 #include "codec/store_records.h"
