@@ -1,12 +1,9 @@
-// The 23 string tables as the built library carries them: every identifier in every table, a
+// The 23 string tables as the built library carries them, each the one the language table picks
+// for its language and of that language only: every identifier in every table, a
 // text that keeps the English text's placeholders and access keys (a caller formats it with
 // the English arguments), and 8-bit texts in the language's code page.
-#include <gtest/gtest.h>
-
 #include <iterator>
-#include <string>
 
-#include "codec/lang_table.h"
 #include "codec/languages.h"
 #include "test_support.h"
 #include "ui/lmlangsprt.h"
@@ -55,14 +52,21 @@ std::wstring TextW(LMLANGSPRT& lang, int nId)
 
 }  // namespace
 
-TEST(LangResources, EveryTableHoldsEveryTextWithTheEnglishPlaceholdersAndKeys)
+TEST(LangResources, EveryLanguagesTableHoldsEveryTextWithTheEnglishPlaceholdersAndKeys)
 {
     std::string why;
     HMODULE hModule = BuiltDll(&why);
     ASSERT_TRUE(hModule) << why;
     LMLANGSPRT english(hModule, 119, 0x0409);
+    ASSERT_EQ(std::size(TABLES), kLanguageCount);
     for (const auto& t : TABLES) {
         SCOPED_TRACE(t.nResource);
+        // The language table picks this table for its language, and the table's one section is
+        // of that language: its user gets its texts (below), a user of another gets nothing
+        // from it unless it is the English one, to which every user falls back.
+        EXPECT_EQ(t.nResource, StringTableOfLanguage(t.dwLanguage));
+        LMLANGSPRT afrikaans(hModule, t.nResource, 0x0436);
+        EXPECT_EQ(t.nResource == 119, !TextW(afrikaans, 1008).empty());
         LMLANGSPRT lang(hModule, t.nResource, t.dwLanguage);
         // The mark, the header and one line a text (table 110 has always carried an older
         // wording of 4012 below the current one): no identifier beyond the list.
@@ -83,27 +87,5 @@ TEST(LangResources, EveryTableHoldsEveryTextWithTheEnglishPlaceholdersAndKeys)
             MultiByteToWideChar(lang.GetCodePage(), 0, lang.GetLangStringA(nId, sz, 260), -1, wszBack, 260);
             EXPECT_TRUE(!bRoundTrip || text == wszBack) << nId;
         }
-    }
-}
-
-// The language table picks each language's string table: the table it picks must carry the
-// section of that very language, or the user reads another language's texts.
-TEST(LangResources, EveryLanguageOfTheLanguageTableGetsATableOfItsOwnLanguage)
-{
-    std::string why;
-    HMODULE hModule = BuiltDll(&why);
-    ASSERT_TRUE(hModule) << why;
-    for (size_t i = 0; i < kLanguageCount; ++i) {
-        const LanguageRow& row = kLanguages[i];
-        SCOPED_TRACE(testing::Message() << std::hex << row.dwLanguage);
-        HRSRC hInfo = FindResourceA(hModule, MAKEINTRESOURCEA(row.nStringTable), MAKEINTRESOURCEA(23));
-        ASSERT_NE(nullptr, hInfo);
-        const BYTE* p = static_cast<const BYTE*>(LockResource(LoadResource(hModule, hInfo)));
-        LangTable table;
-        table.Parse(p, SizeofResource(hModule, hInfo));
-        ASSERT_EQ(1u, table.SectionCount());
-        uint32_t dwTag = 0;
-        ASSERT_TRUE(table.SectionTag(0, &dwTag));
-        EXPECT_EQ(row.dwLanguage, dwTag);
     }
 }

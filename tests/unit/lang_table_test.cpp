@@ -44,7 +44,6 @@ TEST(LangTable, LookupsFindTheFirstEntryInTheLanguagesSection)
         {LANGUAGES, 1, 0x0407, "de"},
         {LANGUAGES, 1, 0x0007, "de"},
         {LANGUAGES, 1, 0x04C1, "zh-TW"},   // a lower-case tag reads as hexadecimal
-        {LANGUAGES, 1, 0x0409, "en"},
         {LANGUAGES, 1, 0x040C, "en"},      // French has no section: English
         // A full identifier matches its own section only; a low byte matches the primary language.
         {u"[0009]\r\n1 \"en\"\r\n[0816]\r\n1 \"pt-PT\"\r\n", 1, 0x0816, "pt-PT"},

@@ -54,11 +54,11 @@ TEST_F(ProfileSlots, RegistryNumbersFillGapsAreNeverSharedAndStopAt25)
     // A second record on a number would share that profile's values.
     EXPECT_FALSE(m_session->AddProfileToModel("Other", "", 0, 0, 4));
     EXPECT_FALSE(m_session->AddProfileToModel("Other", "", 0, 0, 0));
-    for (DWORD n = m_session->GetAvailableRegNum(); n <= 25; n = m_session->GetAvailableRegNum())
-        ASSERT_TRUE(m_session->AddProfileToModel(("P" + std::to_string(n)).c_str(), "", 0, 0, n));
-    EXPECT_EQ(26u, m_session->GetAvailableRegNum());
-    EXPECT_FALSE(m_session->AddProfileToModel("P26", "", 0, 0, 26));
-    EXPECT_EQ(26u, Count());
+    // (A full list of 25 leaves no number: Limits.AFullProfileListTakesNoTwentySixthProfile.)
+    EXPECT_FALSE(m_session->AddProfileToModel("Other", "", 0, 0, 26));
+    ASSERT_TRUE(m_session->AddProfileToModel("C", "", 0, 0, 3));
+    EXPECT_EQ(5u, m_session->GetAvailableRegNum());
+    EXPECT_EQ(5u, Count());
 }
 
 // Count and size disagree, a record is cut at the end, or the list cannot be read or written:
@@ -97,56 +97,4 @@ TEST_F(ProfileSlots, DamagedListKeepsEveryWholeRecord)
     }
     EXPECT_EQ(before, Data("JxProfileData"));
     EXPECT_EQ(4u, Count());
-}
-
-// An import reads the list once for both the free number and the addition: the addition writes
-// what AddProfileToModel writes, the list and the count, and reads nothing.
-TEST_F(ProfileSlots, ListReadOnceGivesTheNumberAndTakesTheNewRecord)
-{
-    std::vector<BYTE> list;
-    {
-        SpoolerCalls calls;
-        ASSERT_TRUE(m_session->ReadProfileList(&list));
-        EXPECT_TRUE(list.empty());
-        EXPECT_EQ(1u, m_session->AvailableRegNumOf(list, true));
-        // No list yet: the one written starts with "Factory Default", also when the name is taken
-        // by it.
-        EXPECT_FALSE(m_session->AddProfileToList(list, "Factory Default", "", 0, 0, 1));
-        EXPECT_EQ((std::vector<std::string>{"JxProfileData"}), calls.reads);
-        EXPECT_EQ((std::vector<std::string>{"JxProfileData", "JxProfileCount"}), calls.writes);
-    }
-    EXPECT_EQ(556u, Data("JxProfileData").size());
-    EXPECT_EQ(1u, Count());
-
-    list.clear();
-    {
-        SpoolerCalls calls;
-        ASSERT_TRUE(m_session->AddProfileToList(list, "Office", "Duplex", 7, 8, 1));
-        EXPECT_EQ(std::vector<std::string>(), calls.reads);
-        EXPECT_EQ((std::vector<std::string>{"JxProfileData", "JxProfileCount"}), calls.writes);
-    }
-    std::vector<BYTE> office = ListRecord("Office", 1, "Duplex");
-    office[544] = 7;
-    office[548] = 8;
-    EXPECT_EQ(ListRecord("Factory Default", 0), Record(0));
-    EXPECT_EQ(office, Record(1));
-    EXPECT_EQ(2u, Count());
-
-    // The list as read, whole records kept and a cut one dropped, as AddProfileToModel does.
-    WriteList({ListRecord("Factory Default", 0), ListRecord("A", 1), ListRecord("B", 3)}, 3, 100);
-    ASSERT_TRUE(m_session->ReadProfileList(&list));
-    EXPECT_EQ(3u * 556 + 100, list.size());
-    EXPECT_EQ(2u, m_session->AvailableRegNumOf(list, true));
-    EXPECT_FALSE(m_session->AddProfileToList(list, "B", "", 0, 0, 2));
-    EXPECT_FALSE(m_session->AddProfileToList(list, "C", "", 0, 0, 3));
-    ASSERT_TRUE(m_session->AddProfileToList(list, "C", "", 0, 0, 2));
-    EXPECT_EQ(ListRecord("C", 2), Record(3));
-    EXPECT_EQ(4u * 556, Data("JxProfileData").size());
-    EXPECT_EQ(4u, Count());
-
-    PrinterDataAccess writeOnly(m_name, KEY_SET_VALUE);
-    SetLastError(ERROR_MARKER);
-    EXPECT_FALSE(m_session->ReadProfileList(&list));
-    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), GetLastError());
-    EXPECT_LT(25u, m_session->AvailableRegNumOf(list, false));
 }

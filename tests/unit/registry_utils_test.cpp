@@ -1,28 +1,22 @@
 // The registry helpers of the removal (its package tests list, read and remove through them):
 // the limits of what they read, the access list the grant replaces, and the native view.
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "core/trace.h"
 #include "removal/registry_utils.h"
 #include "test_support.h"
 
 namespace {
 
-class RegistryUtils : public testing::Test {
+class RegistryUtils : public TracedTest {
 protected:
     void SetUp() override
     {
         m_key = std::string("Software\\LmProfTests\\") + testing::UnitTest::GetInstance()->current_test_info()->name();
         RemoveRegKey(HKEY_CURRENT_USER, m_key.c_str(), false);
-        InitTraceFlag(TRUE);
-        TraceCapture::Clear();
+        TracedTest::SetUp();
     }
     void TearDown() override
     {
         RemoveRegKey(HKEY_CURRENT_USER, m_key.c_str(), false);
-        InitTraceFlag(FALSE);
+        TracedTest::TearDown();
     }
     void Create(const std::string& sub, const char* pszValue = nullptr, const std::string& data = "x",
                 DWORD dwType = REG_SZ)

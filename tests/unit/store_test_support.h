@@ -1,12 +1,8 @@
 // Profile store tests: a scratch printer and a session on it per test, and the printer's data
 // written and locked directly in the registry, where the spooler keeps it.
 #pragma once
-#include <gtest/gtest.h>
-
 #include <aclapi.h>
 
-#include "core/lmprofjxp.h"
-#include "core/trace.h"
 #include "fixture_names.h"
 #include "test_support.h"
 
@@ -61,16 +57,15 @@ private:
 };
 
 // A scratch printer named after the test and a session on it in this copy's mode, trace on.
-class StoreTest : public testing::Test {
+class StoreTest : public TracedTest {
 protected:
     void SetUp() override
     {
-        InitTraceFlag(TRUE);
+        TracedTest::SetUp();
         ASSERT_TRUE(m_printer.Ok()) << m_name;
         m_session = OpenSession(m_name);
         TraceCapture::Clear();
     }
-    void TearDown() override { InitTraceFlag(FALSE); }
     Bytes Data(const char* pszValue, DWORD* pdwType = nullptr) const { return PrinterData(m_name, pszValue, pdwType); }
 
     std::string m_name = std::string("Store ") + testing::UnitTest::GetInstance()->current_test_info()->name();
@@ -78,8 +73,8 @@ protected:
     std::unique_ptr<LMPROFJXP> m_session;   // closed before the printer goes
 };
 
-// While alive, this program's printer-data calls (the static library's among them) go through
-// counters that note each value read and written, in order. SetPrinterDataA fails with
+// While alive, this program's printer-data writes (the static library's among them) go through a
+// counter that notes each value written, in order. SetPrinterDataA fails with
 // ERROR_ACCESS_DENIED once nWrites writes went through (-1: never), as a store cut short midway
 // would, and always for the value named pszRefused. One at a time.
 class SpoolerCalls {
@@ -89,30 +84,21 @@ public:
         s_pThis = this;
         m_nWritesLeft = nWrites;
         m_refused = pszRefused;
-        Patch("GetPrinterDataA", reinterpret_cast<void*>(&Get), reinterpret_cast<void**>(&s_pfnGet));
         Patch("SetPrinterDataA", reinterpret_cast<void*>(&Set), reinterpret_cast<void**>(&s_pfnSet));
     }
     ~SpoolerCalls()
     {
         void* pOld = nullptr;
-        Patch("GetPrinterDataA", reinterpret_cast<void*>(s_pfnGet), &pOld);
         Patch("SetPrinterDataA", reinterpret_cast<void*>(s_pfnSet), &pOld);
         s_pThis = nullptr;
     }
     SpoolerCalls(const SpoolerCalls&) = delete;
     SpoolerCalls& operator=(const SpoolerCalls&) = delete;
 
-    std::vector<std::string> reads;    // value names, one per GetPrinterDataA
     std::vector<std::string> writes;   // value names of the writes that went through
 
 private:
-    typedef DWORD(WINAPI* GetFn)(HANDLE, LPSTR, LPDWORD, LPBYTE, DWORD, LPDWORD);
     typedef DWORD(WINAPI* SetFn)(HANDLE, LPSTR, DWORD, LPBYTE, DWORD);
-    static DWORD WINAPI Get(HANDLE h, LPSTR pszName, LPDWORD pdwType, LPBYTE p, DWORD cb, LPDWORD pcb)
-    {
-        s_pThis->reads.push_back(pszName);
-        return s_pfnGet(h, pszName, pdwType, p, cb, pcb);
-    }
     static DWORD WINAPI Set(HANDLE h, LPSTR pszName, DWORD dwType, LPBYTE p, DWORD cb)
     {
         if (s_pThis->m_nWritesLeft == 0 || s_pThis->m_refused == pszName)
@@ -154,6 +140,5 @@ private:
     long m_nWritesLeft;
     std::string m_refused;
     static inline SpoolerCalls* s_pThis = nullptr;
-    static inline GetFn s_pfnGet = nullptr;
     static inline SetFn s_pfnSet = nullptr;
 };

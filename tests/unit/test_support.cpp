@@ -50,24 +50,21 @@ std::string ExePath()
     return szPath;
 }
 
-template <typename Fn>
-Fn Kernel32(const char* pszName)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), pszName)));
-}
-
-void (*g_pfnAtWait)() = nullptr;
-
 void RecordWait(DWORD dwMs)
 {
     // The prefix stands where the library's timestamp does, so Lines() shows the line whole.
     char sz[64];
     wsprintfA(sz, "00/00/0000 00:00:00:000 wait %lu\n", static_cast<unsigned long>(dwMs));
     OutputDebugStringA(sz);
-    if (void (*pfn)() = g_pfnAtWait) {
-        g_pfnAtWait = nullptr;
-        pfn();
-    }
+}
+
+// This process is a 32-bit one on 64-bit Windows, as the system reports it.
+bool RunsUnderWow64()
+{
+    auto pfn = reinterpret_cast<BOOL(WINAPI*)(HANDLE, PBOOL)>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+    BOOL b = FALSE;
+    return pfn && pfn(GetCurrentProcess(), &b) && b;
 }
 
 // Removes everything inside dir, read-only files and sub-folders included.
@@ -115,11 +112,6 @@ std::vector<std::string> TraceCapture::Lines()
     return lines;
 }
 
-bool TraceCapture::Contains(const std::string& line)
-{
-    return Find(line) >= 0;
-}
-
 int TraceCapture::Find(const std::string& line, int from)
 {
     std::vector<std::string> lines = Lines();
@@ -159,30 +151,8 @@ bool RunsAsWin9x()
     return RunVersion() == "win98";
 }
 
-bool RunsUnderWow64()
-{
-    auto pfn = Kernel32<BOOL(WINAPI*)(HANDLE, PBOOL)>("IsWow64Process");
-    BOOL b = FALSE;
-    return pfn && pfn(GetCurrentProcess(), &b) && b;
-}
-
-bool Runs64BitPrograms()
-{
-    auto pfn = Kernel32<void(WINAPI*)(LPSYSTEM_INFO)>("GetNativeSystemInfo");
-    SYSTEM_INFO si = {};   // architecture 0: x86
-    if (pfn)
-        pfn(&si);
-    return si.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
-}
-
 WaitRecorder::WaitRecorder() { OverrideWaits(RecordWait); }
-void WaitRecorder::Then(void (*pfn)()) { g_pfnAtWait = pfn; }
-
-WaitRecorder::~WaitRecorder()
-{
-    OverrideWaits(nullptr);
-    g_pfnAtWait = nullptr;
-}
+WaitRecorder::~WaitRecorder() { OverrideWaits(nullptr); }
 
 Wow64Road::Wow64Road() : m_bAvailable(false), m_bOverridden(false)
 {

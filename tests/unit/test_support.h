@@ -1,5 +1,7 @@
 // Test bed support: trace capture, the Windows version this copy runs as, scratch printers.
 #pragma once
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <winspool.h>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "core/lmprofjxp.h"
+#include "core/trace.h"
 #include "installer/setupdata.h"
 
 // Collects every line sent to the debugger output stream by this process: Wine raises
@@ -22,7 +25,7 @@ public:
     static std::vector<std::string> RawLines();
     // Lines without the 24-character timestamp prefix.
     static std::vector<std::string> Lines();
-    static bool Contains(const std::string& line);
+    static bool Contains(const std::string& line) { return Find(line) >= 0; }
     // How many lines begin with `prefix`.
     static int Count(const std::string& prefix);
     // Index of the first line equal to `line` at or after `from`, or -1.
@@ -30,14 +33,21 @@ public:
     static std::string Dump();
 };
 
+// A test with the library's trace on, its capture emptied first; off again afterwards.
+class TracedTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitTraceFlag(TRUE);
+        TraceCapture::Clear();
+    }
+    void TearDown() override { InitTraceFlag(FALSE); }
+};
+
 // The version this copy of the tests was registered for ("win98", "nt40", ... "win10"),
 // taken from the executable's name; "" when the name carries none.
 std::string RunVersion();
 bool RunsAsWin9x();
-// This process is a 32-bit one on 64-bit Windows, as the system reports it.
-bool RunsUnderWow64();
-// The system runs 64-bit programs (the native architecture is AMD64).
-bool Runs64BitPrograms();
 
 // The road a test of the library's 64-bit-Windows branches takes. A 32-bit process on 64-bit
 // Windows takes it for real; the 64-bit test bed, which stands in for that process, takes it by
@@ -50,7 +60,6 @@ public:
     Wow64Road(const Wow64Road&) = delete;
     Wow64Road& operator=(const Wow64Road&) = delete;
     bool Available() const { return m_bAvailable; }
-    bool Overridden() const { return m_bOverridden; }
 
 private:
     bool m_bAvailable;
@@ -65,8 +74,6 @@ public:
     ~WaitRecorder();
     WaitRecorder(const WaitRecorder&) = delete;
     WaitRecorder& operator=(const WaitRecorder&) = delete;
-    // Called (once each) at the next waits, before they return.
-    static void Then(void (*pfn)());
 };
 
 // Folder of the test executable, with a trailing backslash.
@@ -162,7 +169,6 @@ public:
         memcpy(&m_bytes[setupdata::OFF_SOURCE_FOLDER], folder.c_str(), (folder.size() + 1) * 2);
     }
     LONG I32(size_t off) const { LONG l; memcpy(&l, &m_bytes[off], 4); return l; }
-    HFONT BodyFont() const { return m_hBody; }
 
 private:
     std::vector<BYTE> m_bytes;

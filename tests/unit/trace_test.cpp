@@ -1,11 +1,7 @@
 // The trace: switched on by the caller or by the registry, each line with the local time in
 // front, a line at its full length kept whole and a longer one cut.
-#include <gtest/gtest.h>
-
 #include <regex>
-#include <string>
 
-#include "core/trace.h"
 #include "removal/registry_utils.h"
 #include "test_support.h"
 

@@ -8,28 +8,67 @@
 
 namespace {
 
-// The folder of the printer's driver files, as the spooler reports it.
-std::string DriverFolder(const std::string& printer)
-{
-    HANDLE h = nullptr;
-    DWORD cb = 0;
-    OpenPrinterA(const_cast<char*>(printer.c_str()), &h, nullptr);
-    GetPrinterDriverA(h, const_cast<char*>("Windows 4.0"), 2, nullptr, 0, &cb);
-    Bytes info(cb + sizeof(DRIVER_INFO_2A));
-    std::string path;
-    if (GetPrinterDriverA(h, const_cast<char*>("Windows 4.0"), 2, info.data(), DWORD(info.size()), &cb))
-        path = reinterpret_cast<DRIVER_INFO_2A*>(info.data())->pDriverPath;
-    ClosePrinter(h);
-    return path.substr(0, path.rfind('\\'));
-}
-
 class ValuePacks : public StoreTest {
 protected:
-    bool InFile(int nRegNum) const { return RunsAsWin9x() && nRegNum != 0; }
     std::string EntryName(const Bytes& index, size_t i) const
     {
         return index.size() < (i + 1) * 268 ? "" : reinterpret_cast<const char*>(&index[i * 268]);
     }
+};
+
+// The pack of "Factory Default", kept in the printer data on every system: a value's data
+// before its entry, the index whole after each value.
+class PackStore : public ValuePacks {
+protected:
+    void SetUp() override
+    {
+        ValuePacks::SetUp();
+        for (size_t n = 0; n < 4; ++n) {
+            m_data[n].resize(NAMES[n][0] == 'B' ? 0 : 40 + strlen(NAMES[n]) * 7);
+            for (size_t i = 0; i < m_data[n].size(); ++i)
+                m_data[n][i] = PatternByte(DWORD(i), DWORD(NAMES[n][0]));
+            m_pack.push_back({NAMES[n], m_data[n].data(), DWORD(m_data[n].size()), REG_BINARY});
+        }
+    }
+    // An index of its own under number 0: "Old", whose data is there, and "A" with other data.
+    void WriteOldPack()
+    {
+        HKEY h = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DriverDataKey(m_name).c_str(), 0, KEY_ALL_ACCESS, &h) == ERROR_SUCCESS) {
+            for (const char* pszName : NAMES)
+                RegDeleteValueA(h, (std::string("JXP_0000_") + pszName).c_str());
+            RegCloseKey(h);
+        }
+        std::vector<BYTE> old(50, 0x01), index(2 * 268, 0);
+        strcpy(reinterpret_cast<char*>(index.data()), "Old");
+        strcpy(reinterpret_cast<char*>(index.data() + 268), "A");
+        for (size_t off : {size_t(0), size_t(268)}) {
+            index[off + 260] = REG_BINARY;
+            index[off + 264] = 50;
+        }
+        WriteData(m_name, "JXP_0000", REG_BINARY, index.data(), index.size());
+        WriteData(m_name, "JXP_0000_Old", REG_BINARY, old.data(), old.size());
+        WriteData(m_name, "JXP_0000_A", REG_BINARY, old.data(), old.size());
+    }
+    // The names the index lists, each checked against its data: there, of the listed size.
+    std::vector<std::string> Listed()
+    {
+        std::vector<BYTE> index = Data("JXP_0000");
+        std::vector<std::string> names;
+        for (size_t i = 0; i < index.size() / 268; ++i) {
+            std::string name = EntryName(index, i);
+            DWORD dwType = 0;
+            std::vector<BYTE> data = Data(("JXP_0000_" + name).c_str(), &dwType);
+            EXPECT_NE(0u, dwType) << name << " is listed, its data is missing";
+            EXPECT_EQ(U32At(index, i * 268 + 264), data.size()) << name;
+            names.push_back(name);
+        }
+        return names;
+    }
+
+    static constexpr const char* NAMES[4] = {"Default DevMode", "A", "B", "C"};
+    Bytes m_data[4];
+    std::vector<PROFILEVALUE> m_pack;
 };
 
 }  // namespace
@@ -108,7 +147,7 @@ TEST_F(ValuePacks, Win9xDataFilesStayInTheDriverFolder)
 {
     if (!RunsAsWin9x())
         GTEST_SKIP() << "data files are the Windows 9x road";
-    const std::string dir = DriverFolder(m_name), plain = m_name;
+    const std::string dir = m_session->m_szDriverDir, plain = m_name;
     ScratchPrinter quoted((m_name + "\"|").c_str(), FIXTURE_MODEL_A);
     ASSERT_TRUE(quoted.Ok());
     m_name += "\"|";
@@ -137,8 +176,9 @@ TEST_F(ValuePacks, ApplyWritesEmptyValuesAndSkipsMissingOnes)
     WriteData(m_name, "LmGone", REG_BINARY, old, sizeof(old));
     m_session->SaveProfileRegValue("P", 3, "LmEmpty", two, 0, REG_BINARY);
     m_session->SaveProfileRegValue("P", 3, "LmGone", two, sizeof(two), REG_BINARY);
-    if (InFile(3)) {
-        ASSERT_TRUE(DeleteFileA((DriverFolder(m_name) + "\\" + m_name + "_JXP_0003_LmGone").c_str())) << GetLastError();
+    if (RunsAsWin9x()) {   // number 3 keeps its data in files there
+        std::string file = std::string(m_session->m_szDriverDir) + "\\" + m_name + "_JXP_0003_LmGone";
+        ASSERT_TRUE(DeleteFileA(file.c_str())) << GetLastError();
     } else {
         HKEY h = nullptr;
         std::string key = DriverDataKey(m_name);
@@ -153,73 +193,8 @@ TEST_F(ValuePacks, ApplyWritesEmptyValuesAndSkipsMissingOnes)
     EXPECT_EQ(Bytes(old, old + 3), Data("LmGone"));
 }
 
-namespace {
-
-struct PackValue {
-    std::string name;
-    std::vector<BYTE> data;
-};
-
-// The pack of "Factory Default", kept in the printer data on every system: a value's data
-// before its entry, the index whole after each value.
-class PackStore : public ValuePacks {
-protected:
-    void SetUp() override
-    {
-        ValuePacks::SetUp();
-        for (const char* pszName : {"Default DevMode", "A", "B", "C"}) {
-            std::vector<BYTE> data(pszName[0] == 'B' ? 0 : 40 + strlen(pszName) * 7);
-            for (size_t i = 0; i < data.size(); ++i)
-                data[i] = PatternByte(DWORD(i), DWORD(pszName[0]));
-            m_values.push_back({pszName, data});
-        }
-        for (const PackValue& value : m_values)
-            m_pack.push_back({value.name.c_str(), value.data.data(), DWORD(value.data.size()), REG_BINARY});
-    }
-    // An index of its own under number 0: "Old", whose data is there, and "A" with other data.
-    void WriteOldPack()
-    {
-        HKEY h = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DriverDataKey(m_name).c_str(), 0, KEY_ALL_ACCESS, &h) == ERROR_SUCCESS) {
-            for (const PackValue& value : m_values)
-                RegDeleteValueA(h, ("JXP_0000_" + value.name).c_str());
-            RegCloseKey(h);
-        }
-        std::vector<BYTE> old(50, 0x01), index(2 * 268, 0);
-        strcpy(reinterpret_cast<char*>(index.data()), "Old");
-        strcpy(reinterpret_cast<char*>(index.data() + 268), "A");
-        for (size_t off : {size_t(0), size_t(268)}) {
-            index[off + 260] = REG_BINARY;
-            index[off + 264] = 50;
-        }
-        WriteData(m_name, "JXP_0000", REG_BINARY, index.data(), index.size());
-        WriteData(m_name, "JXP_0000_Old", REG_BINARY, old.data(), old.size());
-        WriteData(m_name, "JXP_0000_A", REG_BINARY, old.data(), old.size());
-    }
-    // The names the index lists, each checked against its data: there, of the listed size.
-    std::vector<std::string> Listed()
-    {
-        std::vector<BYTE> index = Data("JXP_0000");
-        std::vector<std::string> names;
-        for (size_t i = 0; i < index.size() / 268; ++i) {
-            std::string name = EntryName(index, i);
-            DWORD dwType = 0;
-            std::vector<BYTE> data = Data(("JXP_0000_" + name).c_str(), &dwType);
-            EXPECT_NE(0u, dwType) << name << " is listed, its data is missing";
-            EXPECT_EQ(U32At(index, i * 268 + 264), data.size()) << name;
-            names.push_back(name);
-        }
-        return names;
-    }
-
-    std::vector<PackValue> m_values;
-    std::vector<PROFILEVALUE> m_pack;
-};
-
-}  // namespace
-
 // Cut short at any write, a new pack's index lists exactly the values stored so far; until the
-// first is listed the old index stays whole. No index is read for a new pack.
+// first is listed the old index stays whole.
 TEST_F(PackStore, NewPackCutShortAtAnyWriteListsOnlyValuesWhoseDataIsThere)
 {
     for (long nWrites = 0; nWrites <= 8; ++nWrites) {
@@ -229,7 +204,6 @@ TEST_F(PackStore, NewPackCutShortAtAnyWriteListsOnlyValuesWhoseDataIsThere)
         {
             SpoolerCalls calls(nWrites);
             nStored = m_session->SaveProfileRegValues("P", 0, m_pack.data(), DWORD(m_pack.size()), true);
-            EXPECT_EQ(std::vector<std::string>(), calls.reads);
         }
         EXPECT_EQ(DWORD(nWrites / 2), nStored);
         std::vector<std::string> expected = {"Old", "A"};
@@ -241,22 +215,15 @@ TEST_F(PackStore, NewPackCutShortAtAnyWriteListsOnlyValuesWhoseDataIsThere)
     }
 }
 
-// An existing pack's index is read once; a value whose data is refused leaves the index as it
-// was, whether its entry would have been new or an old one given a new size.
-TEST_F(PackStore, IndexIsReadOnceAndARefusedValueLeavesItsEntryAsItWas)
+// Into an existing pack, a value whose data is refused leaves the index as it was, whether its
+// entry would have been new or an old one given a new size.
+TEST_F(PackStore, ARefusedValueLeavesItsEntryAsItWas)
 {
     for (const char* pszRefused : {"", "JXP_0000_A", "JXP_0000_B"}) {
         SCOPED_TRACE(pszRefused);
         WriteOldPack();
         SpoolerCalls calls(-1, pszRefused);
         EXPECT_EQ(*pszRefused ? 3u : 4u, m_session->SaveProfileRegValues("P", 0, m_pack.data(), DWORD(m_pack.size())));
-        EXPECT_EQ(std::vector<std::string>{"JXP_0000"}, calls.reads);
-        std::vector<std::string> expected = {"JXP_0000_Default DevMode", "JXP_0000", "JXP_0000_A", "JXP_0000",
-                                             "JXP_0000_B",               "JXP_0000", "JXP_0000_C", "JXP_0000"};
-        auto refused = std::find(expected.begin(), expected.end(), pszRefused);
-        if (refused != expected.end())
-            expected.erase(refused, refused + 2);
-        EXPECT_EQ(expected, calls.writes);
         std::vector<std::string> listed = {"Old", "A", "Default DevMode", "B", "C"};
         if (std::string(pszRefused) == "JXP_0000_B")
             listed.erase(listed.begin() + 3);
