@@ -64,6 +64,19 @@ bool MakeDataFilePath(char (&szOut)[MAX_PATH], const char* pszDriverDir, const c
     return true;
 }
 
+// The whole of an opened Windows 9x data file, cbFile bytes, into pBuffer; false, with a trace
+// line, when the file gives fewer (it shrank since it was measured, or the read failed).
+bool ReadDataFile(const AutoFile& file, const char* pszPath, BYTE* pBuffer, DWORD cbFile)
+{
+    DWORD cbRead = 0;
+    if (!ReadFile(file.Get(), pBuffer, cbFile, &cbRead, nullptr) || cbRead != cbFile) {
+        TraceLog("LMPROFJXP::LoadProfileRegValue - read error %ld\n", GetLastError());
+        return false;
+    }
+    TraceLog("LMPROFJXP::LoadProfileRegValue\nFile - %s, %ld bytes read\n", pszPath, cbRead);
+    return true;
+}
+
 }  // namespace
 
 void LMPROFJXP::SaveProfileRegValue(const char* pszProfile, int nRegNum, const char* pszValue, const BYTE* pData,
@@ -239,16 +252,12 @@ DWORD LMPROFJXP::LoadProfileRegValue(const char* pszProfile, int nRegNum, const 
             TraceLog("LMPROFJXP::LoadProfileRegValue - %lu bytes do not hold %lu\n", cbBuffer, cbFile);
             return 0;
         }
-        DWORD cbRead = 0;
-        if (!ReadFile(file.Get(), pBuffer, cbFile, &cbRead, nullptr) || cbRead != cbFile) {
-            TraceLog("LMPROFJXP::LoadProfileRegValue - read error %ld\n", GetLastError());
+        if (!ReadDataFile(file, szPath, pBuffer, cbFile))
             return 0;
-        }
         if (pcbOut)
             *pcbOut = cbFile;
         if (pdwType)
             *pdwType = REG_BINARY;
-        TraceLog("LMPROFJXP::LoadProfileRegValue\nFile - %s, %ld bytes read\n", szPath, cbRead);
         return cbFile;
     }
 
@@ -322,13 +331,9 @@ DWORD LMPROFJXP::ReadProfileRegValue(const char* pszProfile, int nRegNum, const 
             TraceLog("LMPROFJXP::LoadProfileRegValue - out of memory - %lu\n", cbFile);
             return 0;
         }
-        DWORD cbRead = 0;
-        if (!ReadFile(file.Get(), pBuffer->data(), cbFile, &cbRead, nullptr) || cbRead != cbFile) {
-            TraceLog("LMPROFJXP::LoadProfileRegValue - read error %ld\n", GetLastError());
+        if (!ReadDataFile(file, szPath, pBuffer->data(), cbFile))
             return 0;
-        }
         *pdwType = REG_BINARY;
-        TraceLog("LMPROFJXP::LoadProfileRegValue\nFile - %s, %ld bytes read\n", szPath, cbRead);
         return cbFile;
     }
 
